@@ -1,0 +1,22 @@
+#pragma once
+// Whole-file reads and torn-free whole-file writes.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace cx {
+
+// The whole content of a file, or nothing when it does not exist or cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
+
+// Writes `content` to a temporary file beside `file`, flushes it to disk,
+// renames it over `file` and flushes the folder. On any failure the old file
+// is left exactly as it was, the temporary file is removed and false is
+// returned. A new file gets `mode` (an existing file keeps its mode unless
+// `forceMode` is set). `error` receives a short reason on failure.
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view content,
+                         mode_t mode = 0644, bool forceMode = false, std::string* error = nullptr);
+
+}  // namespace cx

@@ -1,0 +1,43 @@
+#pragma once
+// Starting other programs and the desktop's "open" (xdg-open).
+#include <string>
+#include <vector>
+
+namespace cx {
+
+class IProcessLauncher {
+public:
+    virtual ~IProcessLauncher() = default;
+    // Starts argv[0] (searched in PATH) with the arguments, detached, in
+    // `workingDir` (empty: the current one). False when it could not start.
+    virtual bool Start(const std::vector<std::string>& argv, const std::string& workingDir) = 0;
+};
+
+// Starts real processes with posix_spawn; they are not waited for.
+class tSpawnLauncher : public IProcessLauncher {
+public:
+    bool Start(const std::vector<std::string>& argv, const std::string& workingDir) override;
+};
+
+// Records what would have been started (for tests).
+class tRecordingLauncher : public IProcessLauncher {
+public:
+    std::vector<std::vector<std::string>> started;
+    std::vector<std::string> workingDirs;
+    bool result = true;
+    bool Start(const std::vector<std::string>& argv, const std::string& workingDir) override;
+};
+
+// The launcher of this process: real, or a recording one that appends to the
+// file named by CALORIX_LAUNCH_RECORD when that is set.
+IProcessLauncher& DefaultLauncher();
+
+// The desktop's "open" for a file or address: xdg-open target.
+bool ShellOpen(IProcessLauncher& launcher, const std::string& target,
+               const std::string& workingDir = {});
+
+// Splits a command line into words the way a shell would for plain quoting
+// ("..." and '...', backslash escapes), for commands read from settings.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+}  // namespace cx
