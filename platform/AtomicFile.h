@@ -1,10 +1,10 @@
 #pragma once
 // Whole-file reads and torn-free whole-file writes.
+#include <sys/types.h>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace cx {
 

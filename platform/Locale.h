@@ -15,15 +15,19 @@ struct tLocaleFormats {
 };
 
 // The formats of the process locale (LC_TIME, LC_NUMERIC as set by the
-// environment). Never fails: an unknown locale gives the defaults above.
+// environment), each category by the usual precedence LC_ALL, LC_<category>,
+// LANG. Never fails: an unknown locale, and the C or POSIX locale, which name
+// no user's formats, give the defaults above.
 tLocaleFormats SystemLocaleFormats();
 
 // The formats of a named locale such as "de_DE.UTF-8", for tests and tools;
-// a locale that is not installed gives the defaults above.
+// a locale that is not installed, and the C or POSIX locale, give the defaults.
 tLocaleFormats LocaleFormatsFor(const std::string& localeName);
 
 // Turns a strftime pattern (as nl_langinfo gives it) into the pattern language
-// above: "%d.%m.%Y" -> "dd.mm.yyyy". Exposed for tests.
+// above: "%d.%m.%Y" -> "dd.mm.yyyy". The pattern language has no 12-hour
+// clock, so "%I:%M %p" becomes "hh:nn"; literal letters are put in double
+// quotes; fields it cannot express (the zone name, week numbers) are left out.
 std::string StrftimeToPattern(const std::string& strftimePattern);
 
 }  // namespace cx

@@ -64,7 +64,8 @@ public:
     int Fd() const { return m_fd; }
     // Handles every message that has arrived; returns how many.
     int ProcessPending();
-    // Waits up to `timeout` for one message and handles it; true when one came.
+    // Waits up to `timeout` for a message and handles what has arrived; true
+    // when one came.
     bool WaitAndProcess(std::chrono::milliseconds timeout);
 
 private:

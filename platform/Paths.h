@@ -14,8 +14,9 @@ std::string ProgramDirectory();
 std::string AllUsersDataFolder();
 
 // The runtime folder shared by the programs of this user for locks and the
-// message bus: $XDG_RUNTIME_DIR/calorix, else /tmp/calorix-$UID. Created
-// (mode 0700) when missing; empty when it cannot be created.
+// message bus: $XDG_RUNTIME_DIR/calorix when that variable names a folder of
+// this user, else /tmp/calorix-$UID. Created (mode 0700) when missing; empty
+// when it cannot be created or is a link, or someone else's folder.
 std::string RuntimeFolder();
 
 // Creates the folder and its parents when missing; true when it exists afterwards.

@@ -6,6 +6,7 @@
 // to that file, so even programs started by a test never act for real.
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -41,13 +42,15 @@ public:
     virtual uint32_t SetExecutionState(uint32_t flags) = 0;
 };
 
-// Answers from the fields below and records every call.
+// Answers from the fields below and records every action (not the queries).
+// SetExecutionState keeps the standing request as the real backend does.
 class tRecordingPowerBackend : public IPowerBackend {
 public:
     tPowerCapabilities capabilities;
     bool privilege = true;
-    std::vector<std::string> calls;  // "PowerOff force=1", "Suspend hibernate=0 force=0", ...
-    std::string recordFile;          // when set, each call is also appended there
+    // "PowerOff force=1", "Suspend hibernate=0 force=0", "SetExecutionState 0x80000001"
+    std::vector<std::string> calls;
+    std::string recordFile;  // when set, each call is also appended there
 
     tPowerCapabilities Capabilities() override;
     bool EnableShutdownPrivilege() override;
@@ -60,8 +63,34 @@ private:
     void Record(const std::string& line);
 };
 
+// systemd-logind on the system bus. Capabilities are CanHibernate and
+// CanSuspend ("yes" or "challenge"), the privilege is CanPowerOff; the
+// actions are never interactive and, unless forced, respect other programs'
+// inhibitors. A keep-awake request holds a "sleep:idle" inhibitor. Without a
+// reachable bus every question answers "not allowed" and every action does
+// nothing.
+class tLogindPowerBackend : public IPowerBackend {
+public:
+    tLogindPowerBackend() = default;
+    ~tLogindPowerBackend() override;
+    tLogindPowerBackend(const tLogindPowerBackend&) = delete;
+    tLogindPowerBackend& operator=(const tLogindPowerBackend&) = delete;
+
+    tPowerCapabilities Capabilities() override;
+    bool EnableShutdownPrivilege() override;
+    void PowerOff(bool force) override;
+    void Suspend(bool hibernate, bool force) override;
+    uint32_t SetExecutionState(uint32_t flags) override;
+
+private:
+    std::mutex m_mutex;
+    uint32_t m_state = 0;
+    int m_inhibitFd = -1;
+};
+
 // The backend of this process: logind, or the recording one when
-// CALORIX_POWER_RECORD is set.
+// CALORIX_POWER_RECORD is set (looked at each call; each thread then has its
+// own recording backend, all appending to that file).
 IPowerBackend& DefaultPowerBackend();
 
 }  // namespace cx
