@@ -22,9 +22,8 @@ inline constexpr int32_t kBlockNoValue = -255;
 inline constexpr int kTempSlots = 10;
 inline constexpr int kVoltSlots = 10;
 inline constexpr int kFanSlots = 10;
-inline constexpr int kCpuSlots = 4;
-inline constexpr int kNetSlots = 4;
-inline constexpr int kDiskSlots = 8;
+// The processor, network and disk slot counts (kCpuSlots, kNetSlots,
+// kDiskSlots) are declared once, in settings/Settings.h.
 
 #pragma pack(push, 1)
 struct tSample {

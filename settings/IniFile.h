@@ -4,11 +4,11 @@
 // without regard to case; lines the program does not touch keep their bytes.
 // Values are UTF-8 to callers: a line that is not valid UTF-8 is read as
 // Windows-1252 (files of older installations). Lines end in CRLF when written.
+#include <sys/types.h>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 namespace cx {
@@ -23,8 +23,9 @@ public:
     static tIniFile Load(const std::filesystem::path& file, bool* readError = nullptr);
 
     // Writes the whole file through a temporary file and a rename, so a failed
-    // save leaves the old file as it was. A new file gets `mode`.
-    bool Save(const std::filesystem::path& file, mode_t mode = 0644) const;
+    // save leaves the old file as it was. A new file gets `mode`; with
+    // `forceMode` an existing file is set to `mode` as well.
+    bool Save(const std::filesystem::path& file, mode_t mode = 0644, bool forceMode = false) const;
     // The whole content as it would be written.
     std::string Text() const;
 
@@ -49,14 +50,38 @@ public:
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int64_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
+    // Written with a comma as decimal separator and up to 15 significant digits;
+    // a value that is not finite is written as 0.
     void WriteFloat(std::string_view section, std::string_view key, double value);
+    // Removes every line of the key in its section.
     void DeleteKey(std::string_view section, std::string_view key);
 
 private:
     struct tLine {
-        std::string raw;       // the line's bytes as read (no line end)
+        std::string raw;     // the line's bytes as read (no line end)
+        std::string folded;  // key name, UTF-8 and ASCII lower case; empty for other lines
     };
-    std::vector<tLine> m_lines;
+    // Lines before the first header form a section without header.
+    struct tSection {
+        bool hasHeader = false;
+        std::string header;  // the header line's bytes
+        std::string name;    // the name as UTF-8, as written
+        std::string folded;  // the name, ASCII lower case, for matching
+        std::vector<tLine> lines;
+    };
+
+    const tSection* FindSection(std::string_view section) const;
+    tSection* FindSection(std::string_view section);
+    const tLine* FindKey(std::string_view section, std::string_view key) const;
+    bool ReadRawValue(std::string_view section, std::string_view key, std::string& value) const;
+
+    std::vector<tSection> m_sections;
 };
+
+// Parsers of the INI value forms, shared with readers that take values from
+// other places. Each returns false for text that is not of its form.
+bool ParseIniInteger(std::string_view text, int64_t& value);
+bool ParseIniFloat(std::string_view text, double& value);
+std::string FormatIniFloat(double value);
 
 }  // namespace cx
