@@ -25,6 +25,13 @@ struct tDiskMon {
     std::string volumeLabel;
 };
 
+// The readings of one disk slot from the last disk step.
+struct tDiskSlotReading {
+    std::string label;  // display label: the slot's identity from its first blank on
+    int64_t total = 0;  // KB
+    int64_t free = 0;   // KB available to the user
+};
+
 struct tBOINCActiveTask {
     std::string projectText;  // project host name, two blanks, "v" and the application version
     std::string resultName;
@@ -39,8 +46,10 @@ struct tBOINCProject {
 };
 
 struct tReadingSet {
-    tSample sample{};
-    tSample2 sample2{};
+    // The records are packed, so each starts on an 8-byte boundary here to keep
+    // its time stamp and 32-bit fields where references to them are safe.
+    alignas(8) tSample sample{};
+    alignas(8) tSample2 sample2{};
 
     int32_t maxClock = 0;         // kHz, highest clock seen or reported as the maximum
     int32_t memTotal = 0;         // KB; 0 = unknown
@@ -54,6 +63,7 @@ struct tReadingSet {
 
     std::vector<tNetMon> netMon;
     std::vector<tDiskMon> diskMon;
+    std::array<tDiskSlotReading, 8> diskSlots;  // disk slots 1..8
     std::vector<tBOINCActiveTask> boincTasks;
     std::vector<tBOINCProject> boincProjects;
     std::vector<std::string> batteryDevices;
