@@ -11,7 +11,9 @@ packages=(
   # platform: logind over D-Bus, idle time from the X screen saver, zones and locales
   libsystemd-dev libx11-6 libxss1 xvfb tzdata locales
   # pictures: text, fonts and image files
-  libfreetype-dev libfontconfig-dev fontconfig libpng-dev zlib1g-dev libgif-dev fonts-liberation
+  libfreetype-dev libfontconfig-dev fontconfig libpng-dev zlib1g-dev libgif-dev fonts-liberation fonts-dejavu-core
+  # tests: decode written pictures with a standard reader
+  imagemagick
 )
 
 missing=()
