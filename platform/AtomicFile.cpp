@@ -145,4 +145,20 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
     return true;
 }
 
+int RemoveLeftoverTemporaryFiles(const std::filesystem::path& file) {
+    std::filesystem::path folder = file.parent_path();
+    if (folder.empty()) folder = ".";
+    // The same name WriteFileAtomically gives its temporary files.
+    const std::string prefix = "." + file.filename().string() + ".tmp-";
+    std::error_code ec;
+    int removed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (!entry.is_regular_file(ec)) continue;
+        if (std::filesystem::remove(entry.path(), ec)) ++removed;
+    }
+    return removed;
+}
+
 }  // namespace cx

@@ -19,4 +19,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view content,
                          mode_t mode = 0644, bool forceMode = false, std::string* error = nullptr);
 
+// Removes the temporary files that writes of `file` left beside it when their
+// writer was killed before the rename; returns how many. Call it only where no
+// other process may be writing that file at the same moment (at the start of
+// the file's one owner). A leftover never replaces the file itself.
+int RemoveLeftoverTemporaryFiles(const std::filesystem::path& file);
+
 }  // namespace cx

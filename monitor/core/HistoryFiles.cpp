@@ -192,6 +192,12 @@ void ParseStatsLog(tT& log, std::string_view mainRows, std::optional<std::string
 void ReadStatsLog(tT& log, const fs::path& dir, const std::string& stem, const tEventLog& events) {
     const fs::path mainFile = dir / (stem + kMainSuffix);
     const fs::path secondFile = dir / (stem + kSecondSuffix);
+    // A save killed before its rename leaves a temporary file beside the log;
+    // the log itself is whole, so the leftovers only take room.
+    for (const fs::path& file : {mainFile, secondFile}) {
+        RemoveLeftoverTemporaryFiles(file);
+        RemoveLeftoverTemporaryFiles(fs::path(file.string() + ".backup"));
+    }
     RestoreFromBackup(mainFile, events);
     if (!Exists(mainFile)) return;
     try {

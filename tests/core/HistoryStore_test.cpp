@@ -194,6 +194,10 @@ TEST_F(HistoryStoreTest, KilledWriterNeverLeavesATornPair) {
             ExpectIntactBackup(runDir.Path() / stem, saves);
             if (HasFatalFailure()) return;
         }
+        for (const auto& entry : std::filesystem::directory_iterator(runDir.Path())) {
+            EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+                << "a killed save's temporary file was left: " << entry.path();
+        }
     }
 }
 

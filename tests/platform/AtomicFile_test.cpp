@@ -107,5 +107,19 @@ TEST(AtomicFile, FailedWriteLeavesOldFileIntact) {
     EXPECT_EQ(CountEntries(dir.Path()), 1);
 }
 
+TEST(AtomicFile, LeftoverTemporaryFilesOfOneFileAreRemoved) {
+    test::tTempDir dir;
+    dir.Write("log6", "rows");
+    dir.Write(".log6.tmp-a1B2c3", "half a save");
+    dir.Write(".log6.tmp-zzzzzz", "another");
+    dir.Write(".log7.tmp-a1B2c3", "belongs to another file");
+    dir.Write(".log6.tmp-short", "not a name the writer makes");
+    EXPECT_EQ(RemoveLeftoverTemporaryFiles(dir / "log6"), 2);
+    EXPECT_EQ(dir.Read("log6"), "rows");
+    EXPECT_TRUE(fs::exists(dir / ".log7.tmp-a1B2c3"));
+    EXPECT_TRUE(fs::exists(dir / ".log6.tmp-short"));
+    EXPECT_EQ(CountEntries(dir.Path()), 3);
+}
+
 }  // namespace
 }  // namespace cx
