@@ -1,0 +1,127 @@
+#include "readings/ProcessDir.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <system_error>
+
+#include "readings/OutsideFiles.h"
+#include "readings/SystemFiles.h"
+
+namespace cx {
+
+namespace {
+
+// The kernel keeps this many characters of a command name.
+constexpr size_t kCommandNameLength = 15;
+
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+// The lower-case name without a trailing ".exe", so that a Windows program
+// name finds the native program and a program run by an emulator, whose
+// command name keeps the ".exe", is found by its plain name.
+std::string Stem(std::string_view name) {
+    std::string stem = LowerCase(name);
+    constexpr std::string_view kExe = ".exe";
+    if (stem.size() > kExe.size() && stem.ends_with(kExe)) stem.resize(stem.size() - kExe.size());
+    return stem;
+}
+
+// True when the command name may be the program's: the whole name, or its
+// first 15 characters when the kernel had to cut it.
+bool CommandNameFits(std::string_view name, const std::string& command) {
+    if (Stem(command) == Stem(name)) return true;
+    const std::string lower = LowerCase(name);
+    return lower.size() > kCommandNameLength && command == lower.substr(0, kCommandNameLength);
+}
+
+// The target of a link; a deleted executable reads as "<path> (deleted)".
+std::string ReadLink(const std::string& path) {
+    std::error_code error;
+    std::string target = std::filesystem::read_symlink(path, error).string();
+    if (error) return {};
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (target.ends_with(kDeleted)) target.resize(target.size() - kDeleted.size());
+    return target;
+}
+
+std::string FileNameOf(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string DirectoryOf(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return {};
+    return std::string(path.substr(0, slash + 1));
+}
+
+bool ParsePid(std::string_view text, int& pid) {
+    if (text.empty()) return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), pid);
+    return error == std::errc() && end == text.data() + text.size() && pid > 0;
+}
+
+}  // namespace
+
+bool ProgramNameMatches(std::string_view name, std::string_view commandName,
+                        std::string_view executableFileName) {
+    const std::string command = LowerCase(commandName);
+    if (!executableFileName.empty()) {
+        if (Stem(executableFileName) == Stem(name)) return true;
+        // A cut command name is confirmed by the executable alone.
+        if (LowerCase(name).size() > kCommandNameLength) return false;
+    }
+    return CommandNameFits(name, command);
+}
+
+std::vector<tRunningProgram> FindPrograms(std::string_view root, std::string_view name) {
+    std::vector<tRunningProgram> found;
+    const std::string procDir = RootedPath(root, "/proc");
+    std::vector<std::string> entries;
+    if (!ListFolder(procDir, entries)) return found;
+
+    std::vector<int> pids;
+    for (const std::string& entry : entries) {
+        int pid = 0;
+        if (ParsePid(entry, pid)) pids.push_back(pid);
+    }
+    std::sort(pids.begin(), pids.end());
+
+    std::string buffer;
+    for (const int pid : pids) {
+        const std::string dir = procDir + "/" + std::to_string(pid);
+        // The command name is one small read; only a program that may be the
+        // one looked for costs the executable's link as well.
+        if (!ReadSystemFile(dir + "/comm", buffer)) continue;
+        const std::string command = LowerCase(TrimText(buffer));
+        if (!CommandNameFits(name, command)) continue;
+        tRunningProgram program{pid, ReadLink(dir + "/exe")};
+        if (ProgramNameMatches(name, command, FileNameOf(program.executable))) {
+            found.push_back(std::move(program));
+        }
+    }
+    return found;
+}
+
+std::string FindProcessDir(std::string_view root, std::string_view name) {
+    for (const tRunningProgram& program : FindPrograms(root, name)) {
+        std::string dir = DirectoryOf(program.executable);
+        if (!dir.empty()) return dir;
+    }
+    return {};
+}
+
+std::string ProcessWorkingDir(std::string_view root, int pid) {
+    const std::string target = ReadLink(RootedPath(root, "/proc/" + std::to_string(pid) + "/cwd"));
+    if (target.empty() || target.front() != '/') return {};
+    return WithTrailingSlash(target);
+}
+
+}  // namespace cx
