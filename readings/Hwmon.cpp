@@ -217,6 +217,12 @@ void tHwmonSource::ReadChips(tReadingContext& context) {
 }
 
 void tHwmonSource::Read(tReadingContext& context) {
+    // The options editor may change the section while the monitor runs; the
+    // comparison costs no allocation on the passes where nothing changed.
+    if (context.settings.OrderHwmon != m_settingsBindings) {
+        m_settingsBindings = context.settings.OrderHwmon;
+        SetBindings(m_settingsBindings);
+    }
     RescanWhenChanged(context.root);
     ReadChips(context);
 }

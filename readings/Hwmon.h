@@ -50,7 +50,9 @@ public:
     void SetBindings(const tHwmonBindings& bindings);
 
     // Reads every input into its slot. Slots that still carry their default
-    // label take "chip label" on the first pass that finds chips.
+    // label take "chip label" on the first pass that finds chips. When the
+    // settings' OrderHwmon bindings differ from those seen at the last pass,
+    // they replace the current bindings.
     void Read(tReadingContext& context) override;
 
 private:
@@ -64,6 +66,9 @@ private:
     tSlotBindings& BindingsOf(tHwmonKind kind);
 
     std::array<tSlotBindings, 3> m_bindings;
+    // The settings' bindings as last applied; empty settings leave the
+    // bindings given to the constructor in place.
+    tHwmonBindings m_settingsBindings;
     std::vector<tHwmonChip> m_chips;
     // The hwmonN entries the chip list was built from; a change rescans.
     std::vector<std::string> m_entries, m_listing;

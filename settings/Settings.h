@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace cx {
@@ -157,6 +158,9 @@ struct tSettings {
     std::array<std::string, 10> OrderRivaTunerF = SlotNamesFrom<10>(3, "fan speed");
     std::array<std::string, 10> OrderATITrayToolsT{"", "", "", "gputemp", "envtemp"};
     std::array<std::string, 10> OrderATITrayToolsF{"", "", "", "fanspeed"};
+    // Slots bound to one hwmon sensor, section "OrderHwmon": slot key ("T3", "F1",
+    // "V10") to "chip:label", as read; empty when the section is missing.
+    std::map<std::string, std::string> OrderHwmon;
 
     // --- CXDisplay.ini, slot colours and bold flags
     std::array<tColor, 10> colT = kDefaultSensorColors;

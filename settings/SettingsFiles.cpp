@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <map>
 #include <stdexcept>
 
 #include "settings/IniFile.h"
@@ -90,6 +91,20 @@ void ReadNameList(const tIniFile& ini, std::string_view section, char kind, bool
     }
 }
 
+// The hwmon bindings: each slot key of the section that is present, its value
+// as it stands (the hwmon source checks the "chip:label" form itself).
+void ReadHwmonOrder(const tIniFile& ini, std::map<std::string, std::string>& order) {
+    constexpr std::string_view kSection = "OrderHwmon";
+    order.clear();
+    if (!ini.SectionExists(kSection)) return;
+    for (const char kind : {'T', 'F', 'V'}) {
+        for (size_t n = 0; n < kSensorSlots; ++n) {
+            const std::string key = kind + Num(n);
+            if (ini.ValueExists(kSection, key)) order[key] = ini.ReadString(kSection, key, "");
+        }
+    }
+}
+
 void LoadClient(tSettings& s, const tSettingsContext& context) {
     const std::string file = FilePath(context, kClientIni);
     bool readError = false;
@@ -108,6 +123,7 @@ void LoadClient(tSettings& s, const tSettingsContext& context) {
                  defaults.OrderATITrayToolsT);
     ReadNameList(ini, "OrderATITrayTools", 'F', true, s.OrderATITrayToolsF,
                  defaults.OrderATITrayToolsF);
+    ReadHwmonOrder(ini, s.OrderHwmon);
 
     // SpeedFan's index of slot n is 11 - n one-based, valid 1..32.
     auto speedFanIndex = [&](char kind, size_t n) {

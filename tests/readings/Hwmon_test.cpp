@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SystemReaderHarness.h"
+#include "settings/SettingsFiles.h"
 
 namespace cx {
 namespace {
@@ -145,6 +146,46 @@ TEST(HwmonTest, ZeroTemperatureIsNoValueUnlessAcceptedAndNewChipsAreSeen) {
     EXPECT_EQ(h.rs.sample.T[0], 5100);
     EXPECT_EQ(h.rs.sample.T[1], 0);
     EXPECT_EQ(h.rs.sample.T[2], -500);
+}
+
+TEST(HwmonTest, BindingsOfTheOrderHwmonSectionReachTheirSlots) {
+    tSystemReaderHarness h(SysFixture("hwmon"));
+    test::tTempDir settingsDir;
+    settingsDir.Write("CXClient.ini",
+                      "[OrderHwmon]\r\nT2=acpitz:temp1\r\nf3=nct6775:fan1\r\nX1=acpitz:temp1\r\n");
+    const tAutostart noAutostart{tAutostartFolders{}};
+    tRecordingPowerBackend power;
+    const tMessageBus bus{settingsDir.Dir()};
+    const tSettingsContext settingsContext{
+        settingsDir.Dir(), settingsDir.Dir(), h.events, noAutostart, power, bus, "tester"};
+    LoadSettings(h.settings, settingsContext);
+    EXPECT_EQ(h.settings.OrderHwmon,
+              (tHwmonBindings{{"T2", "acpitz:temp1"}, {"F3", "nct6775:fan1"}}));
+
+    ClearSensorSlots(h.rs);
+    tHwmonSource source;
+    source.Read(h.context);
+    EXPECT_EQ(h.rs.sample.T[0], 4500);
+    EXPECT_EQ(h.rs.sample.T[1], 2780);  // acpitz, bound
+    EXPECT_EQ(h.rs.sample.T[2], 4300);
+    EXPECT_EQ(h.rs.sample.F[2], 1200);
+
+    // A section changed while the program runs takes effect at the next pass.
+    h.settings.OrderHwmon = {{"T1", "nct6775:temp1"}};
+    ClearSensorSlots(h.rs);
+    source.Read(h.context);
+    EXPECT_EQ(h.rs.sample.T[0], 3850);
+    EXPECT_EQ(h.rs.sample.T[1], 4500);
+    EXPECT_EQ(h.rs.sample.F[0], 1200);
+
+    // Without the section the bindings are gone.
+    settingsDir.Write("CXClient.ini", "[Misc]\r\n");
+    LoadSettings(h.settings, settingsContext);
+    EXPECT_TRUE(h.settings.OrderHwmon.empty());
+    ClearSensorSlots(h.rs);
+    source.Read(h.context);
+    EXPECT_EQ(h.rs.sample.T[0], 4500);
+    EXPECT_EQ(h.rs.sample.T[3], 3850);
 }
 
 }  // namespace
