@@ -1,6 +1,14 @@
 // Drawing and encoding of a chart-sized picture: how long a 550 x 700 chart
 // takes to draw, and what each PNG layout, zlib strategy and row filter costs
 // in time and bytes (the "bytes" counter) against an RGBA baseline and GIF.
+// Then the monitor's own pictures over a week of synthetic readings: the
+// statistics chart of the full 7-day log, the banner and the light, each
+// drawn alone and drawn then encoded as PNG.
+//
+// "bench_render --write-week DIR" writes that week instead of benchmarking:
+// the three history files and "week-rrd.txt", the 7-day log's temperatures
+// as rrdtool update arguments (one "unixtime:T1:..:T10" a line, in degrees),
+// for bench/compare-render.sh.
 #include <benchmark/benchmark.h>
 #include <png.h>
 #include <zlib.h>
@@ -8,15 +16,30 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <memory>
+#include <numbers>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "monitor/core/HistoryFiles.h"
+#include "monitor/core/HistoryLog.h"
+#include "monitor/render/Banner.h"
 #include "monitor/render/Canvas.h"
+#include "monitor/render/Chart.h"
 #include "monitor/render/ImageFiles.h"
+#include "monitor/render/Light.h"
+#include "monitor/render/PictureContext.h"
 #include "monitor/render/SectionFrame.h"
 #include "monitor/render/SevenSegment.h"
+#include "platform/Paths.h"
+#include "settings/Messages.h"
 
 namespace {
 
@@ -213,6 +236,258 @@ void BM_Gif(benchmark::State& state) {
 }
 BENCHMARK(BM_Gif)->Unit(benchmark::kMillisecond);
 
+// --- A week of readings through the core, and the monitor's pictures of it.
+
+// 2026-12-10 12:00:00 UTC: the end of the week and the charts' right edge.
+constexpr TDateTime kWeekEnd = 46366.5;
+constexpr double kWeekHours = 168;
+constexpr int kTicksPerWeek = 7 * 4320;  // one reading pass every 20 seconds
+
+// The readings of one pass `tick` passes into the week: ten temperatures
+// with a daily swing, a slower drift and a little noise, four processor
+// loads, the memory, the clock and the network counters.
+void FillWeekSample(tSample& s, tSample2& s2, TDateTime t, int tick, std::mt19937& random) {
+    std::normal_distribution<double> noise(0, 20);
+    const double day = 2 * std::numbers::pi * (t - std::floor(t));
+    for (int i = 0; i < kTempSlots; ++i) {
+        const double celsius100 = 3200 + 250 * i + 600 * std::sin(day + 0.4 * i) +
+                                  250 * std::sin(tick / 900.0 + i) + noise(random);
+        s.T[i] = int16_t(std::lround(celsius100));
+    }
+    for (int i = 0; i < 4; ++i) {
+        s.CPU[i] = int16_t(std::clamp(2500 + 2000 * std::sin(tick / 120.0 + i) + 10 * noise(random),
+                                      0.0, 10000.0));
+        s.NetIn[i] = int32_t((tick * (40 + 10 * i)) % 2000000000);
+        s.NetOut[i] = int32_t((tick * (10 + 5 * i)) % 2000000000);
+    }
+    s.MemUsed = int32_t(4000000 + 1000000 * std::sin(tick / 2000.0));
+    s.MemFree = 8000000 - s.MemUsed;
+    s.PageUsed = 200000;
+    s.PageFree = 1800000;
+    s.Cache = 1500000;
+    s.Clock = int32_t(2400000 + 800000 * std::sin(tick / 60.0));
+    s2.ActiveSeconds = tick * 20;
+}
+
+struct tWeek {
+    tHistories histories;
+    tSample last{};
+    tSample2 last2{};
+};
+
+// The week through AddToStats into all three logs, as the reading passes add
+// them, with a forced row every 30 minutes as the saves do.
+tWeek MakeWeek(const tEventLog& events) {
+    tWeek week;
+    const tLocaleFormats locale;
+    std::mt19937 random(7);
+    tSample sample;
+    tSample2 sample2;
+    MakeBreakRow(0, sample, sample2);
+    sample2 = {};
+    const tLogParams params[] = {kLog8h, kLog7d, kLog1a};
+    tT* logs[] = {&week.histories.log8h, &week.histories.log7d, &week.histories.log1a};
+    for (int tick = 0; tick <= kTicksPerWeek; ++tick) {
+        const TDateTime t = kWeekEnd - (kTicksPerWeek - tick) * 20 / 86400.0;
+        sample.time = sample2.time = t;
+        FillWeekSample(sample, sample2, t, tick, random);
+        const tHistoryInput input{sample, sample2, t, false, events, locale};
+        const bool save = tick % 90 == 89;
+        for (int k = 0; k < 3; ++k) {
+            AddToStats(*logs[k], input, save, params[k].gapLimit, params[k].step, params[k].span);
+        }
+    }
+    week.last = sample;
+    week.last2 = sample2;
+    return week;
+}
+
+// Everything the pictures are drawn from: default settings (every temperature
+// shown), the English texts, the week and fixed system facts.
+struct tWeekWorld {
+    tWeekWorld() : events("/dev/null", debug), week(MakeWeek(events)) {
+        if (!LoadMessageTable(messages, ProgramDirectory(), "English.lng")) {
+            LoadMessageTable(messages,
+                             std::filesystem::path(CALORIX_FIXTURES) / ".." / ".." / "lang",
+                             "English.lng");
+        }
+        rs.sample = week.last;
+        rs.sample2 = week.last2;
+        rs.processorCount = 4;
+        facts.userName = [] { return std::optional<std::string>("ada"); };
+        facts.hostName = [] { return std::string("heater"); };
+        facts.localIPAddresses = [] { return std::vector<std::string>{"10.0.0.7"}; };
+        facts.environmentValue = [](const std::string&) { return std::string(); };
+    }
+    tChartContext ChartContext() {
+        return {rs,          settings, messages,
+                locale,      rules,    events,
+                facts,       {},       &week.histories.log8h,
+                kProgramLine};
+    }
+    tPictureContext PictureContext() {
+        return {rs,    settings, week.histories.log8h, messages, locale,
+                rules, events,   "/nonexistent/",      facts,    fonts};
+    }
+
+    bool debug = false;
+    tEventLog events;
+    tWeek week;
+    tReadingSet rs;
+    tSettings settings;
+    tMessages messages;
+    tLocaleFormats locale;
+    tTimeZoneRules rules;  // UTC
+    tSystemFacts facts;
+    std::shared_ptr<tFontLibrary> fonts = std::make_shared<tFontLibrary>();
+};
+
+tWeekWorld& World() {
+    static tWeekWorld world;
+    return world;
+}
+
+void DrawWeekChart(tCanvas& canvas, tChartContext& context) {
+    DrawStats(canvas, World().week.histories.log7d, kWeekEnd, kWeekHours, context);
+}
+
+void SetPictureCounters(benchmark::State& state, const tCanvas& canvas, size_t bytes) {
+    state.counters["width"] = canvas.Width();
+    state.counters["height"] = canvas.Height();
+    if (bytes > 0) state.counters["bytes"] = double(bytes);
+}
+
+void BM_WeekChartDraw(benchmark::State& state) {
+    tChartContext context = World().ChartContext();
+    tCanvas canvas(0, 0, World().fonts);
+    DrawWeekChart(canvas, context);  // fonts loaded once, as the monitor keeps them
+    for (auto _ : state) {
+        DrawWeekChart(canvas, context);
+        benchmark::DoNotOptimize(canvas.Pixels().data());
+    }
+    state.counters["rows"] = World().week.histories.log7d.count + 1;
+    SetPictureCounters(state, canvas, 0);
+}
+BENCHMARK(BM_WeekChartDraw)->Unit(benchmark::kMillisecond);
+
+void BM_WeekChartDrawAndPng(benchmark::State& state) {
+    tChartContext context = World().ChartContext();
+    tCanvas canvas(0, 0, World().fonts);
+    DrawWeekChart(canvas, context);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        DrawWeekChart(canvas, context);
+        bytes = EncodePng(canvas).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    SetPictureCounters(state, canvas, bytes);
+}
+BENCHMARK(BM_WeekChartDrawAndPng)->Unit(benchmark::kMillisecond);
+
+void BM_BannerDraw(benchmark::State& state) {
+    tPictureContext context = World().PictureContext();
+    tCanvas canvas(0, 0, World().fonts);
+    DrawBanner(canvas, context);
+    for (auto _ : state) {
+        DrawBanner(canvas, context);
+        benchmark::DoNotOptimize(canvas.Pixels().data());
+    }
+    SetPictureCounters(state, canvas, 0);
+}
+BENCHMARK(BM_BannerDraw)->Unit(benchmark::kMillisecond);
+
+void BM_BannerDrawAndPng(benchmark::State& state) {
+    tPictureContext context = World().PictureContext();
+    tCanvas canvas(0, 0, World().fonts);
+    DrawBanner(canvas, context);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        DrawBanner(canvas, context);
+        bytes = EncodePng(canvas).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    SetPictureCounters(state, canvas, bytes);
+}
+BENCHMARK(BM_BannerDrawAndPng)->Unit(benchmark::kMillisecond);
+
+void BM_LightDraw(benchmark::State& state) {
+    const tPictureContext context = World().PictureContext();
+    tCanvas canvas(0, 0, World().fonts);
+    DrawLight(canvas, context);
+    for (auto _ : state) {
+        DrawLight(canvas, context);
+        benchmark::DoNotOptimize(canvas.Pixels().data());
+    }
+    SetPictureCounters(state, canvas, 0);
+}
+BENCHMARK(BM_LightDraw)->Unit(benchmark::kMicrosecond);
+
+void BM_LightDrawAndPng(benchmark::State& state) {
+    const tPictureContext context = World().PictureContext();
+    tCanvas canvas(0, 0, World().fonts);
+    DrawLight(canvas, context);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        DrawLight(canvas, context);
+        bytes = EncodePng(canvas).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    SetPictureCounters(state, canvas, bytes);
+}
+BENCHMARK(BM_LightDrawAndPng)->Unit(benchmark::kMicrosecond);
+
+// Writes the week's history files into `dir` and the 7-day log's
+// temperatures as rrdtool update arguments; false with a message on failure.
+bool WriteWeek(const std::filesystem::path& dir) {
+    std::error_code code;
+    std::filesystem::create_directories(dir, code);
+    const bool debug = false;
+    const tEventLog events(dir / "CXEvents.txt", debug);
+    const tWeek week = MakeWeek(events);
+    WriteStatsLog(week.histories.log8h, dir, kLog8h.stem, false, events);
+    WriteStatsLog(week.histories.log7d, dir, kLog7d.stem, false, events);
+    WriteStatsLog(week.histories.log1a, dir, kLog1a.stem, false, events);
+    std::ofstream out(dir / "week-rrd.txt");
+    const tT& log = week.histories.log7d;
+    long previous = 0;
+    for (int32_t row = 0; row <= log.count; ++row) {
+        const tSample& s = log.rows[size_t(row)];
+        if (s.time <= 0) continue;
+        const long seconds = std::lround((s.time - kUnixEpochDays) * 86400);
+        if (seconds <= previous) continue;  // rrdtool takes strictly rising times
+        previous = seconds;
+        std::string line = std::to_string(seconds);
+        for (int16_t t : s.T) {
+            char value[16];
+            if (t == kNoValue16) {
+                std::snprintf(value, sizeof value, ":U");
+            } else {
+                std::snprintf(value, sizeof value, ":%.2f", t / 100.0);
+            }
+            line += value;
+        }
+        out << line << "\n";
+    }
+    out.close();
+    if (!out || !std::filesystem::exists(dir / (std::string(kLog7d.stem) + "6"))) {
+        std::cerr << "bench_render: cannot write the week into " << dir.string() << "\n";
+        return false;
+    }
+    std::cout << "wrote " << log.count + 1 << " rows of the 7-day log ending "
+              << std::lround((kWeekEnd - kUnixEpochDays) * 86400) << " into " << dir.string()
+              << "\n";
+    return true;
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--write-week") == 0) {
+        return WriteWeek(argv[2]) ? 0 : 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

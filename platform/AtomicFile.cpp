@@ -55,6 +55,15 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
+// The hidden name beside `file` that its temporary files start with; six
+// random characters follow.
+std::string TemporaryNamePrefix(const std::filesystem::path& file) {
+    std::string prefix(1, '.');
+    prefix.append(file.filename().string());
+    prefix.append(".tmp-");
+    return prefix;
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
@@ -106,7 +115,7 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
     }
     if (exists && !forceMode) finalMode = existing.st_mode & 07777;
 
-    std::string tempName = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    std::string tempName = (folder / TemporaryNamePrefix(target)).string() + "XXXXXX";
     tFd fd(::mkstemp(tempName.data()));
     if (fd.Get() < 0) {
         SetError(error, "create temporary file");
@@ -148,8 +157,7 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
 int RemoveLeftoverTemporaryFiles(const std::filesystem::path& file) {
     std::filesystem::path folder = file.parent_path();
     if (folder.empty()) folder = ".";
-    // The same name WriteFileAtomically gives its temporary files.
-    const std::string prefix = "." + file.filename().string() + ".tmp-";
+    const std::string prefix = TemporaryNamePrefix(file);
     std::error_code ec;
     int removed = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
