@@ -154,6 +154,14 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view con
     return true;
 }
 
+bool AppendLineToFile(const std::filesystem::path& file, std::string_view line) {
+    tFd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+    if (fd.Get() < 0) return false;
+    std::string text(line);
+    text += '\n';
+    return WriteAll(fd.Get(), text) && fd.Close();
+}
+
 int RemoveLeftoverTemporaryFiles(const std::filesystem::path& file) {
     std::filesystem::path folder = file.parent_path();
     if (folder.empty()) folder = ".";
@@ -162,7 +170,8 @@ int RemoveLeftoverTemporaryFiles(const std::filesystem::path& file) {
     int removed = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
         if (!entry.is_regular_file(ec)) continue;
         if (std::filesystem::remove(entry.path(), ec)) ++removed;
     }

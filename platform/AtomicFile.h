@@ -19,6 +19,11 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view content,
                          mode_t mode = 0644, bool forceMode = false, std::string* error = nullptr);
 
+// Appends `line` and a line end to `file` (created 0644 when missing) with one
+// write in append mode, so lines of parallel writers never interleave; false
+// when it could not be written.
+bool AppendLineToFile(const std::filesystem::path& file, std::string_view line);
+
 // Removes the temporary files that writes of `file` left beside it when their
 // writer was killed before the rename; returns how many. Call it only where no
 // other process may be writing that file at the same moment (at the start of

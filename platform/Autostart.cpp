@@ -16,25 +16,13 @@ namespace {
 
 constexpr const char* kEntryName = "calorix.desktop";
 
-// Whether a word can stand in an Exec line without quotes.
-bool IsPlainWord(const std::string& word) {
-    if (word.empty()) return false;
-    for (char c : word) {
-        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') || c == '/' || c == '.' || c == '-' || c == '_' ||
-                          c == '+' || c == ',' || c == ':' || c == '=' || c == '@' || c == '%';
-        if (!safe) return false;
-    }
-    return true;
-}
-
 // The Exec value for a command line: each word quoted by the desktop entry
 // rules where it needs it, then escaped as a string value of the file.
 std::string ExecValue(const std::vector<std::string>& words) {
     std::string line;
     for (const std::string& word : words) {
         if (!line.empty()) line += ' ';
-        if (IsPlainWord(word)) {
+        if (IsPlainCommandWord(word)) {
             line += word;
             continue;
         }

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/AtomicFile.h"
+
 namespace cx {
 
 namespace {
@@ -104,16 +106,6 @@ uint32_t NextState(uint32_t current, uint32_t flags) {
     return (flags & (ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED)) != 0 ? flags : 0;
 }
 
-void AppendLine(const std::string& file, const std::string& line) {
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    const std::string text = line + "\n";
-    // One write with O_APPEND keeps lines of parallel writers whole.
-    ssize_t written = ::write(fd, text.data(), text.size());
-    (void)written;
-    ::close(fd);
-}
-
 }  // namespace
 
 // Queries only answer; the record holds what would have acted on the machine.
@@ -143,7 +135,7 @@ uint32_t tRecordingPowerBackend::SetExecutionState(uint32_t flags) {
 
 void tRecordingPowerBackend::Record(const std::string& line) {
     calls.push_back(line);
-    if (!recordFile.empty()) AppendLine(recordFile, line);
+    if (!recordFile.empty()) AppendLineToFile(recordFile, line);
 }
 
 tLogindPowerBackend::~tLogindPowerBackend() {

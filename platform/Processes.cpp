@@ -10,25 +10,16 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/AtomicFile.h"
+
 extern char** environ;
 
 namespace cx {
 
 namespace {
 
-bool IsPlainWord(const std::string& word) {
-    if (word.empty()) return false;
-    for (char c : word) {
-        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') || c == '/' || c == '.' || c == '-' || c == '_' ||
-                          c == '+' || c == ',' || c == ':' || c == '=' || c == '@' || c == '%';
-        if (!safe) return false;
-    }
-    return true;
-}
-
 std::string QuoteWord(const std::string& word) {
-    if (IsPlainWord(word)) return word;
+    if (IsPlainCommandWord(word)) return word;
     std::string quoted = "'";
     for (char c : word) {
         if (c == '\'') {
@@ -83,18 +74,6 @@ private:
     posix_spawn_file_actions_t m_actions{};
 };
 
-// Appends one line to a record file; a record that cannot be written is lost
-// without harm, since nothing acts on it but a test.
-void AppendLine(const std::string& file, const std::string& line) {
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    const std::string text = line + "\n";
-    // One write with O_APPEND keeps lines of parallel writers whole.
-    ssize_t written = ::write(fd, text.data(), text.size());
-    (void)written;
-    ::close(fd);
-}
-
 }  // namespace
 
 bool tSpawnLauncher::Start(const std::vector<std::string>& argv, const std::string& workingDir) {
@@ -145,7 +124,8 @@ bool tRecordingLauncher::Start(const std::vector<std::string>& argv,
     started.push_back(argv);
     workingDirs.push_back(workingDir);
     if (!recordFile.empty()) {
-        AppendLine(recordFile, "Start cwd=" + QuoteWord(workingDir) + " " + JoinCommandLine(argv));
+        AppendLineToFile(recordFile,
+                         "Start cwd=" + QuoteWord(workingDir) + " " + JoinCommandLine(argv));
     }
     return result;
 }
@@ -211,6 +191,17 @@ std::string JoinCommandLine(const std::vector<std::string>& words) {
         line += QuoteWord(word);
     }
     return line;
+}
+
+bool IsPlainCommandWord(const std::string& word) {
+    if (word.empty()) return false;
+    for (char c : word) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '/' || c == '.' || c == '-' || c == '_' ||
+                          c == '+' || c == ',' || c == ':' || c == '=' || c == '@' || c == '%';
+        if (!safe) return false;
+    }
+    return true;
 }
 
 }  // namespace cx

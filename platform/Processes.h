@@ -49,4 +49,7 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 // The reverse: words joined by blanks, each quoted where a shell would need it.
 std::string JoinCommandLine(const std::vector<std::string>& words);
 
+// Whether a word stands in a command line as it is, needing no quotes.
+bool IsPlainCommandWord(const std::string& word);
+
 }  // namespace cx
