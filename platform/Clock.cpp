@@ -2,8 +2,13 @@
 // by scanning the C library's local-time conversion for offset changes.
 #include "platform/Clock.h"
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <ctime>
+#include <mutex>
 #include <optional>
+#include <string>
 
 namespace cx {
 
@@ -93,7 +98,7 @@ public:
         struct tm parts {};
         tzset();
         localtime_r(&now, &parts);
-        return SystemTimeZoneRules(parts.tm_year + 1900);
+        return CachedZoneRules(parts.tm_year + 1900);
     }
 
     tZoneState ZoneState() const override {
@@ -112,6 +117,62 @@ public:
     }
 
 private:
+    // What identifies the zone the C library uses: finding a year's rules
+    // scans the whole year (about 90 us), while the reading pass asks for
+    // them every 20 s. The rules are found again when the year, the TZ
+    // variable, the zone's names and offsets or the zone file change.
+    struct tZoneKey {
+        int year = 0;
+        std::string tz, standardName, daylightName;
+        long timezone = 0;
+        int daylight = 0;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        time_t modified = 0;
+        long modifiedNanoseconds = 0;
+
+        bool operator==(const tZoneKey&) const = default;
+    };
+
+    static tZoneKey CurrentZoneKey(int year) {
+        tZoneKey key;
+        key.year = year;
+        if (const char* tz = std::getenv("TZ")) key.tz = tz;
+        key.standardName = tzname[0] != nullptr ? tzname[0] : "";
+        key.daylightName = tzname[1] != nullptr ? tzname[1] : "";
+        key.timezone = ::timezone;
+        key.daylight = ::daylight;
+        struct stat info {};
+        if (stat("/etc/localtime", &info) == 0) {
+            key.device = info.st_dev;
+            key.inode = info.st_ino;
+            key.size = info.st_size;
+            key.modified = info.st_mtim.tv_sec;
+            key.modifiedNanoseconds = info.st_mtim.tv_nsec;
+        }
+        return key;
+    }
+
+    tTimeZoneRules CachedZoneRules(int year) const {
+        tZoneKey key = CurrentZoneKey(year);
+        {
+            const std::lock_guard lock(m_cacheMutex);
+            if (m_cached && m_cachedKey == key) return m_cachedRules;
+        }
+        const tTimeZoneRules rules = SystemTimeZoneRules(year);
+        const std::lock_guard lock(m_cacheMutex);
+        m_cachedKey = std::move(key);
+        m_cachedRules = rules;
+        m_cached = true;
+        return rules;
+    }
+
+    mutable std::mutex m_cacheMutex;
+    mutable bool m_cached = false;
+    mutable tZoneKey m_cachedKey;
+    mutable tTimeZoneRules m_cachedRules;
+
     static tLocalInfo LocalInfo(time_t when) {
         // localtime_r alone need not notice a changed TZ; tzset makes it.
         tzset();
@@ -122,7 +183,8 @@ private:
 }  // namespace
 
 const IClock& SystemClock() {
-    // Stateless, so one shared instance is safe for every thread.
+    // Its only state is the zone-rule cache behind a mutex, so one shared
+    // instance is safe for every thread.
     static const tSystemClock clock;
     return clock;
 }

@@ -96,6 +96,15 @@ TEST(Clock, SystemClockFollowsTheZone) {
     EXPECT_NEAR(clock.LocalNow(), expected, 60.0 / 86400);
     EXPECT_EQ(clock.ZoneState(), tZoneState::Standard);
     EXPECT_EQ(clock.ZoneRules().bias, -540);
+    // The year's rules are kept between calls, yet a change of zone is seen
+    // on the next call, and so is the way back.
+    {
+        tZoneGuard other("America/New_York");
+        EXPECT_EQ(clock.ZoneRules().bias, 300);
+        EXPECT_EQ(clock.ZoneRules().daylightBias, -60);
+    }
+    EXPECT_EQ(clock.ZoneRules().bias, -540);
+    EXPECT_EQ(clock.ZoneRules().daylightBias, 0);
 
     const uint64_t first = clock.MonotonicMilliseconds();
     EXPECT_GE(clock.MonotonicMilliseconds(), first);
