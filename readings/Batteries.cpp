@@ -13,62 +13,71 @@ constexpr size_t kVoltageSlots = 10;
 constexpr size_t kFirstTemperatureSlot = 5;  // T6
 constexpr size_t kTemperatureSlots = 5;      // T6..T10
 
-// An integer attribute of a supply, -1 when it is missing or unreadable.
-int64_t Attribute(const std::string& directory, std::string_view name, std::string& buffer) {
-    std::string path = directory;
-    path += '/';
-    path += name;
-    int64_t value = -1;
-    if (!ReadIntegerFile(path, value, buffer)) return -1;
-    return value;
-}
-
-std::string TextAttribute(const std::string& directory, std::string_view name,
-                          std::string& buffer) {
-    std::string path = directory;
-    path += '/';
-    path += name;
-    if (!ReadSystemFile(path, buffer)) return {};
-    return std::string(TrimText(buffer));
-}
-
 int64_t Thousandths(int64_t value) {
     return value < 0 ? -1 : value / 1000;
 }
 
 }  // namespace
 
-bool ReadBatteryReport(const std::string& directory, tBatteryReport& report, std::string& buffer) {
-    report = tBatteryReport{};
-    const std::string status = TextAttribute(directory, "status", buffer);
-    if (status.empty() && TextAttribute(directory, "type", buffer).empty()) return false;
-    report.present = Attribute(directory, "present", buffer) != 0;
-    if (!report.present) return true;
-    if (status == "Discharging")
-        report.onMains = 0;
-    else if (status == "Charging" || status == "Full" || status == "Not charging")
-        report.onMains = 1;
+const std::string& tSupplyAttributes::PathOf(const std::string& directory, std::string_view name) {
+    m_path.assign(directory).append(1, '/').append(name);
+    return m_path;
+}
 
-    if (const int64_t energy = Attribute(directory, "energy_now", buffer); energy >= 0) {
+int64_t tSupplyAttributes::Integer(const std::string& directory, std::string_view name) {
+    int64_t value = -1;
+    if (!m_files.ReadInteger(PathOf(directory, name), value, m_buffer)) return -1;
+    return value;
+}
+
+bool tSupplyAttributes::SignedInteger(const std::string& directory, std::string_view name,
+                                      int64_t& value) {
+    return m_files.ReadInteger(PathOf(directory, name), value, m_buffer);
+}
+
+std::string_view tSupplyAttributes::Text(const std::string& directory, std::string_view name) {
+    if (!m_files.Read(PathOf(directory, name), m_buffer)) return {};
+    return TrimText(m_buffer);
+}
+
+bool ReadBatteryReport(const std::string& directory, tBatteryReport& report,
+                       tSupplyAttributes& attributes) {
+    report = tBatteryReport{};
+    const auto Attribute = [&](std::string_view name) {
+        return attributes.Integer(directory, name);
+    };
+    // The status is looked at before the next attribute reuses the buffer.
+    const std::string_view status = attributes.Text(directory, "status");
+    int onMains = -1;
+    if (status == "Discharging")
+        onMains = 0;
+    else if (status == "Charging" || status == "Full" || status == "Not charging")
+        onMains = 1;
+    if (status.empty() && attributes.Text(directory, "type").empty()) return false;
+    report.present = Attribute("present") != 0;
+    if (!report.present) return true;
+    report.onMains = onMains;
+
+    if (const int64_t energy = Attribute("energy_now"); energy >= 0) {
         report.remaining = Thousandths(energy);
-        report.full = Thousandths(Attribute(directory, "energy_full", buffer));
-        report.design = Thousandths(Attribute(directory, "energy_full_design", buffer));
-    } else if (const int64_t charge = Attribute(directory, "charge_now", buffer); charge >= 0) {
+        report.full = Thousandths(Attribute("energy_full"));
+        report.design = Thousandths(Attribute("energy_full_design"));
+    } else if (const int64_t charge = Attribute("charge_now"); charge >= 0) {
         // Charge in mAh is no energy figure: the capacities are relative ones.
         report.relative = true;
         report.remaining = Thousandths(charge);
-        report.full = Thousandths(Attribute(directory, "charge_full", buffer));
-        report.design = Thousandths(Attribute(directory, "charge_full_design", buffer));
-    } else if (const int64_t percent = Attribute(directory, "capacity", buffer); percent >= 0) {
+        report.full = Thousandths(Attribute("charge_full"));
+        report.design = Thousandths(Attribute("charge_full_design"));
+    } else if (const int64_t percent = Attribute("capacity"); percent >= 0) {
         report.relative = true;
         report.remaining = percent;
         report.full = 100;
     }
-    if (const int64_t microvolts = Attribute(directory, "voltage_now", buffer); microvolts >= 0)
+    if (const int64_t microvolts = Attribute("voltage_now"); microvolts >= 0)
         report.voltage = microvolts / 10000;
     // Tenths of a degree; a negative temperature is a real reading.
-    std::string path = directory + "/temp";
-    if (int64_t tenths = 0; ReadIntegerFile(path, tenths, buffer)) report.temperature = tenths * 10;
+    if (int64_t tenths = 0; attributes.SignedInteger(directory, "temp", tenths))
+        report.temperature = tenths * 10;
     return true;
 }
 
@@ -97,11 +106,15 @@ void tBatteryListSource::Read(tReadingContext& context) {
     std::vector<std::string> names;
     std::string buffer;
     ListFolder(base, names);
+    const auto text = [&](const std::string& directory, const char* name) {
+        return ReadSystemFile(directory + "/" + name, buffer) ? std::string(TrimText(buffer))
+                                                              : std::string();
+    };
     for (const std::string& name : names) {
         const std::string directory = base + name;
-        if (TextAttribute(directory, "type", buffer) != "Battery") continue;
+        if (text(directory, "type") != "Battery") continue;
         // Peripherals report their batteries with the scope "Device".
-        if (TextAttribute(directory, "scope", buffer) == "Device") continue;
+        if (text(directory, "scope") == "Device") continue;
         rs.batteryDevices.push_back(directory);
         context.events.WriteEvent("Found battery: " + directory);
     }
@@ -109,13 +122,25 @@ void tBatteryListSource::Read(tReadingContext& context) {
 }
 
 int tBatterySource::MainsOnline(const std::string& root) {
-    const std::string base = RootedPath(root, "/sys/class/power_supply/");
-    ListFolder(base, m_names);
+    if (!m_baseSet || root != m_baseRoot) {
+        m_base = RootedPath(root, "/sys/class/power_supply/");
+        m_baseRoot = root;
+        m_baseSet = true;
+    }
+    m_folder.List(m_base, m_names);
+    // A supply's type is fixed for its life: the mains supplies are picked
+    // out again only when the folder's names change.
+    if (m_names != m_listed) {
+        m_listed = m_names;
+        m_mains.clear();
+        for (const std::string& name : m_names) {
+            m_path.assign(m_base).append(name);
+            if (m_attributes.Text(m_path, "type") == "Mains") m_mains.push_back(m_path);
+        }
+    }
     int online = -1;
-    for (const std::string& name : m_names) {
-        m_path.assign(base).append(name);
-        if (TextAttribute(m_path, "type", m_buffer) != "Mains") continue;
-        if (Attribute(m_path, "online", m_buffer) == 1) return 1;
+    for (const std::string& directory : m_mains) {
+        if (m_attributes.Integer(directory, "online") == 1) return 1;
         online = 0;
     }
     return online;
@@ -128,7 +153,7 @@ void tBatterySource::Read(tReadingContext& context) {
     for (size_t i = 0; i < rs.batteryDevices.size(); ++i) {
         try {
             const std::string& directory = rs.batteryDevices[i];
-            if (!ReadBatteryReport(directory, m_report, m_buffer)) {
+            if (!ReadBatteryReport(directory, m_report, m_attributes)) {
                 context.events.WriteEvent("ERROR reading battery " + directory);
                 continue;
             }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "readings/HeldFiles.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -22,9 +23,27 @@ struct tBatteryReport {
     int onMains = -1;  // from the battery's own status: 1 charging or full, 0 discharging
 };
 
+// The attribute files of the power supplies, held open between passes.
+class tSupplyAttributes {
+public:
+    // An integer attribute of a supply, -1 when it is missing or unreadable.
+    int64_t Integer(const std::string& directory, std::string_view name);
+    // An integer attribute that may be negative; false when missing or unreadable.
+    bool SignedInteger(const std::string& directory, std::string_view name, int64_t& value);
+    // A text attribute without its line break; empty when missing.
+    std::string_view Text(const std::string& directory, std::string_view name);
+
+private:
+    const std::string& PathOf(const std::string& directory, std::string_view name);
+
+    tHeldFiles m_files;
+    std::string m_path, m_buffer;
+};
+
 // Reads one battery's folder (energy_* in µWh, charge_* in µAh, voltage in µV,
 // temperature in tenths of a degree). False when the folder cannot be read.
-bool ReadBatteryReport(const std::string& directory, tBatteryReport& report, std::string& buffer);
+bool ReadBatteryReport(const std::string& directory, tBatteryReport& report,
+                       tSupplyAttributes& attributes);
 
 // Writes one battery's report into the reading set: battery i owns voltage
 // slot V(i+1) and temperature slot T(6+i); the shared fields take the latest
@@ -51,8 +70,11 @@ private:
     int MainsOnline(const std::string& root);
 
     tBatteryReport m_report;
-    std::vector<std::string> m_names;
-    std::string m_buffer, m_path;
+    tSupplyAttributes m_attributes;
+    tHeldFolder m_folder;
+    std::vector<std::string> m_names, m_listed, m_mains;
+    std::string m_base, m_baseRoot, m_path;
+    bool m_baseSet = false;
 };
 
 }  // namespace cx

@@ -75,7 +75,7 @@ void tCPUUsageSource::RefreshCPUData(const std::string& root) {
         m_path = RootedPath(root, "/proc/stat");
         m_pathRoot = root;
     }
-    if (!ReadSystemFile(m_path, m_buffer)) throw std::runtime_error("Cannot read " + m_path);
+    if (!m_file.Read(m_path, m_buffer)) throw std::runtime_error("Cannot read " + m_path);
     RefreshFromText(m_buffer);
 }
 

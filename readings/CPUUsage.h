@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "readings/HeldFiles.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -48,6 +49,7 @@ private:
     std::vector<tCPUTimes> m_current, m_previous;
     // Parsing scratch and the file buffer, kept so a pass allocates nothing.
     std::vector<tCPUTimes> m_parsed;
+    tHeldFile m_file;
     std::string m_buffer;
     std::string m_path;
     std::string m_pathRoot;

@@ -176,8 +176,24 @@ void tDiskSource::ListDrives(const std::string& root) {
         if (type == tDriveType::Skipped) continue;
         if (type == tDriveType::RAMDisk && IsSystemRuntimeFolder(m.mountPoint)) continue;
         if (type == tDriveType::Fixed && IsRemovable(root, m.device)) continue;
-        m_drives.push_back({m.mountPoint, m.device});
+        m_drives.push_back({m.mountPoint, m.device, {}});
     }
+}
+
+bool tDiskSource::MountsChanged(const std::string& root) {
+    if (!m_listed || root != m_root) {
+        m_root = root;
+        m_mountsPath = RootedPath(root, "/proc/self/mounts");
+        m_labelPath = RootedPath(root, "/dev/disk/by-label");
+        m_listed = false;
+    }
+    if (!m_mountsFile.Read(m_mountsPath, m_buffer)) m_buffer.clear();
+    m_labelFolder.List(m_labelPath, m_labelNames);
+    if (m_listed && m_buffer == m_lastMounts && m_labelNames == m_lastLabelNames) return false;
+    m_lastMounts = m_buffer;
+    m_lastLabelNames = m_labelNames;
+    m_listed = true;
+    return true;
 }
 
 void tDiskSource::ReadSlot(tReadingContext& context, int slot) {
@@ -186,9 +202,17 @@ void tDiskSource::ReadSlot(tReadingContext& context, int slot) {
     reading.free = 0;
     const std::string& identity = context.settings.driveDisk[slot];
     if (identity.empty()) return;
-    const size_t blank = identity.find(' ');
-    const std::string drive = identity.substr(0, blank);
-    reading.label = blank == std::string::npos ? std::string() : identity.substr(blank);
+    tSlotPlan& plan = m_plans[slot];
+    if (!plan.planned || plan.identity != identity) {
+        const size_t blank = identity.find(' ');
+        plan.identity = identity;
+        plan.drive = identity.substr(0, blank);
+        plan.label = blank == std::string::npos ? std::string() : identity.substr(blank);
+        plan.statPath = RootedPath(context.root, UnescapeMountField(plan.drive));
+        plan.planned = true;
+    }
+    const std::string& drive = plan.drive;
+    reading.label = plan.label;
 
     // An unmounted mount point is a plain folder of the file system below it:
     // its figures would belong to another drive.
@@ -198,7 +222,7 @@ void tDiskSource::ReadSlot(tReadingContext& context, int slot) {
     struct statvfs fs {};
     if (!mounted) {
         error = "not mounted";
-    } else if (statvfs(RootedPath(context.root, UnescapeMountField(drive)).c_str(), &fs) != 0) {
+    } else if (statvfs(plan.statPath.c_str(), &fs) != 0) {
         error = std::strerror(errno);
     } else {
         const auto unit = static_cast<uint64_t>(fs.f_frsize != 0 ? fs.f_frsize : fs.f_bsize);
@@ -213,20 +237,28 @@ void tDiskSource::Read(tReadingContext& context) {
     tReadingSet& rs = context.rs;
     tSettings& settings = context.settings;
     try {
-        const std::string path = RootedPath(context.root, "/proc/self/mounts");
-        m_mounts.clear();
-        if (ReadSystemFile(path, m_buffer)) ParseMounts(m_buffer, m_mounts);
-        ListDrives(context.root);
-        rs.diskMon.clear();
-        for (const tDrive& drive : m_drives) {
-            const std::string label = LabelOf(context.root, drive.device);
-            rs.diskMon.push_back({drive.name, label});
+        if (MountsChanged(context.root)) {
+            for (tSlotPlan& plan : m_plans) plan.planned = false;  // the root may have moved
+            m_mounts.clear();
+            ParseMounts(m_buffer, m_mounts);
+            ListDrives(context.root);
+            for (tDrive& drive : m_drives) drive.label = LabelOf(context.root, drive.device);
+        }
+        rs.diskMon.resize(m_drives.size());
+        for (size_t i = 0; i < m_drives.size(); ++i) {
+            const tDrive& drive = m_drives[i];
+            tDiskMon& entry = rs.diskMon[i];
+            entry.name = drive.name;
+            entry.volumeLabel = drive.label;
             for (int j = 0; j < static_cast<int>(kDiskSlots); ++j) {
                 std::string& identity = settings.driveDisk[j];
-                if (identity == drive.name || identity.starts_with(drive.name + " ")) break;
+                // The identity is the mount point alone or followed by a blank.
+                if (identity.starts_with(drive.name) &&
+                    (identity.size() == drive.name.size() || identity[drive.name.size()] == ' '))
+                    break;
                 if (identity.empty()) {
-                    identity = drive.name + " " + drive.name + " " + label;
-                    rs.diskSlots[j].label = label;
+                    identity = drive.name + " " + drive.name + " " + drive.label;
+                    rs.diskSlots[j].label = drive.label;
                     break;
                 }
             }

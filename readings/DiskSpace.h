@@ -2,10 +2,12 @@
 // The disk step: the mounted file systems from /proc/self/mounts, their
 // volume labels from /dev/disk/by-label, the binding of the eight disk slots
 // and each slot's size and free space from statvfs.
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "readings/HeldFiles.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -50,16 +52,34 @@ private:
     bool IsRemovable(const std::string& root, const std::string& device) const;
     std::string LabelOf(const std::string& root, const std::string& device) const;
     void ReadSlot(tReadingContext& context, int slot);
+    // True when the mount table or the label folder differ from the last
+    // pass's (or the root changed): only then is the drive list built again.
+    bool MountsChanged(const std::string& root);
 
     struct tDrive {
         std::string name;  // the mount point as /proc/self/mounts writes it
         std::string device;
+        std::string label;
+    };
+    // What a slot's identity means, worked out when the identity changes.
+    struct tSlotPlan {
+        std::string identity;
+        std::string drive;     // the identity up to its first blank
+        std::string label;     // the identity from its first blank on
+        std::string statPath;  // the unescaped mount point under the root
+        bool planned = false;
     };
     std::vector<tMountEntry> m_mounts;
     std::vector<tDrive> m_drives;
     // Device name -> label of /dev/disk/by-label, read once per scan.
     std::vector<std::pair<std::string, std::string>> m_labels;
-    std::string m_buffer;
+    std::array<tSlotPlan, 8> m_plans;
+    tHeldFile m_mountsFile;
+    tHeldFolder m_labelFolder;
+    std::vector<std::string> m_labelNames, m_lastLabelNames;
+    std::string m_root, m_mountsPath, m_labelPath;
+    std::string m_buffer, m_lastMounts;
+    bool m_listed = false;
 };
 
 }  // namespace cx

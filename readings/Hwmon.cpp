@@ -169,7 +169,8 @@ void tHwmonSource::SetBindings(const tHwmonBindings& bindings) {
 }
 
 void tHwmonSource::RescanWhenChanged(const std::string& root) {
-    ListFolder(RootedPath(root, "/sys/class/hwmon/"), m_listing);
+    if (m_base.empty() || m_scannedRoot != root) m_base = RootedPath(root, "/sys/class/hwmon/");
+    m_folder.List(m_base, m_listing);
     if (m_scannedRoot == root && m_listing == m_entries) return;
     m_chips = ScanHwmonChips(root);
     m_entries = m_listing;
@@ -203,7 +204,7 @@ void tHwmonSource::ReadChips(tReadingContext& context) {
             }
             int64_t raw = 0;
             // An input that cannot be read (a disabled channel) has no value.
-            SlotsOf(s, input.kind)[slot] = ReadIntegerFile(input.path, raw, m_buffer)
+            SlotsOf(s, input.kind)[slot] = m_files.ReadInteger(input.path, raw, m_buffer)
                                                ? ScaleInput(input.kind, raw, acceptZero)
                                                : kNoValue16;
             if (giveNames) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "readings/HeldFiles.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -72,8 +73,10 @@ private:
     std::vector<tHwmonChip> m_chips;
     // The hwmonN entries the chip list was built from; a change rescans.
     std::vector<std::string> m_entries, m_listing;
-    std::string m_scannedRoot;
+    std::string m_scannedRoot, m_base;
     bool m_namesGiven = false;
+    tHeldFolder m_folder;
+    tHeldFiles m_files;
     std::string m_buffer;
 };
 

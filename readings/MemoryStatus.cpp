@@ -120,7 +120,7 @@ void tMemorySource::Read(tReadingContext& context) {
     }
     // A method that finds no physical total leaves the total at 0 and hands over.
     rs.memTotal = 0;
-    if (ReadSystemFile(m_path, m_buffer)) {
+    if (m_file.Read(m_path, m_buffer)) {
         const tMeminfo info = ParseMeminfo(m_buffer);
         if (ApplyCommitMethod(info, rs) || ApplyMemoryStatusMethod(info, rs)) return;
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "readings/HeldFiles.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -43,6 +44,7 @@ public:
     void Read(tReadingContext& context) override;
 
 private:
+    tHeldFile m_file;
     std::string m_buffer;
     std::string m_path;
     std::string m_pathRoot;

@@ -35,15 +35,31 @@ int64_t HighestCpuinfoClock(std::string_view text) {
 }
 
 void tProcessorClockSource::RescanWhenChanged(const std::string& root) {
-    const std::string base = RootedPath(root, "/sys/devices/system/cpu/");
-    ListFolder(base, m_listing);
-    std::erase_if(m_listing, [](const std::string& name) { return !IsCpuFolder(name); });
-    if (m_scannedRoot == root && m_listing == m_entries) return;
+    if (m_base.empty() || m_scannedRoot != root) {
+        m_base = RootedPath(root, "/sys/devices/system/cpu/");
+        m_cpuinfo = RootedPath(root, "/proc/cpuinfo");
+    }
+    const std::string& base = m_base;
+    m_folder.List(base, m_listing);
+    // The processors' folders, copied over the last pass's strings.
+    size_t count = 0;
+    for (const std::string& name : m_listing) {
+        if (!IsCpuFolder(name)) continue;
+        if (count < m_cpuFolders.size())
+            m_cpuFolders[count].assign(name);
+        else
+            m_cpuFolders.push_back(name);
+        ++count;
+    }
+    m_cpuFolders.resize(count);
+    if (m_scannedRoot == root && m_cpuFolders == m_entries) return;
     m_cpus.clear();
-    for (const std::string& cpu : m_listing)
+    for (const std::string& cpu : m_cpuFolders)
         m_cpus.push_back(
             {base + cpu + "/cpufreq/scaling_cur_freq", base + cpu + "/cpufreq/cpuinfo_max_freq"});
-    m_entries = m_listing;
+    m_hasPolicyFolder = std::find(m_listing.begin(), m_listing.end(), "cpufreq") != m_listing.end();
+    m_policyFolder = base + "cpufreq";
+    m_entries = m_cpuFolders;
     m_scannedRoot = root;
 }
 
@@ -51,11 +67,20 @@ void tProcessorClockSource::Read(tReadingContext& context) {
     tReadingSet& rs = context.rs;
     RescanWhenChanged(context.root);
     int64_t current = -1, maximum = -1;
+    // A kernel whose cpufreq folder holds no policy has no frequency driver
+    // for any processor (most virtual machines): their files are not asked for.
+    bool anyPolicy = true;
+    if (m_hasPolicyFolder) {
+        m_policyList.List(m_policyFolder, m_policies);
+        anyPolicy = std::any_of(m_policies.begin(), m_policies.end(),
+                                [](const std::string& name) { return name.starts_with("policy"); });
+    }
     for (const tCpufreq& cpu : m_cpus) {
+        if (!anyPolicy) break;
         int64_t value = 0;
-        if (ReadIntegerFile(cpu.current, value, m_buffer) && value > 0)
+        if (m_files.ReadInteger(cpu.current, value, m_buffer) && value > 0)
             current = std::max(current, value);
-        if (ReadIntegerFile(cpu.maximum, value, m_buffer) && value > 0)
+        if (m_files.ReadInteger(cpu.maximum, value, m_buffer) && value > 0)
             maximum = std::max(maximum, value);
     }
     if (current > 0) {
@@ -64,7 +89,7 @@ void tProcessorClockSource::Read(tReadingContext& context) {
         return;
     }
     // No cpufreq (many virtual machines): the clock the kernel measured at boot.
-    if (ReadSystemFile(RootedPath(context.root, "/proc/cpuinfo"), m_buffer)) {
+    if (m_cpuinfoFile.Read(m_cpuinfo, m_buffer)) {
         if (const int64_t khz = HighestCpuinfoClock(m_buffer); khz > 0) {
             rs.sample.Clock = ToSlot32(khz);
             rs.maxClock = std::max(rs.maxClock, ToSlot32(khz));

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "readings/HeldFiles.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -27,8 +28,14 @@ private:
         std::string current, maximum;  // scaling_cur_freq, cpuinfo_max_freq
     };
     std::vector<tCpufreq> m_cpus;
-    std::vector<std::string> m_listing, m_entries;
-    std::string m_scannedRoot;
+    std::vector<std::string> m_listing, m_cpuFolders, m_entries, m_policies;
+    std::string m_scannedRoot, m_base, m_cpuinfo, m_policyFolder;
+    // Whether the kernel's cpufreq folder is there to tell if any processor
+    // has a frequency driver at all.
+    bool m_hasPolicyFolder = false;
+    tHeldFolder m_folder, m_policyList;
+    tHeldFiles m_files;
+    tHeldFile m_cpuinfoFile;
     std::string m_buffer;
 };
 

@@ -24,8 +24,10 @@ int ZoneNumber(std::string_view name) {
 }  // namespace
 
 void tThermalZoneSource::Read(tReadingContext& context) {
-    const std::string base = RootedPath(context.root, "/sys/class/thermal/");
-    ListFolder(base, m_listing);
+    if (m_base.empty() || m_scannedRoot != context.root)
+        m_base = RootedPath(context.root, "/sys/class/thermal/");
+    const std::string& base = m_base;
+    m_folder.List(base, m_listing);
     if (m_scannedRoot != context.root || m_listing != m_entries) {
         std::vector<std::pair<int, std::string>> numbered;
         for (const std::string& name : m_listing)
@@ -41,7 +43,7 @@ void tThermalZoneSource::Read(tReadingContext& context) {
     for (const std::string& path : m_zones) {
         if (slot >= 10) break;
         int64_t millidegrees = 0;
-        if (!ReadIntegerFile(path, millidegrees, m_buffer)) continue;
+        if (!m_files.ReadInteger(path, millidegrees, m_buffer)) continue;
         context.rs.sample.T[slot++] = ToSlot16(static_cast<double>(millidegrees) / 10.0);
     }
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "readings/HeldFiles.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -18,7 +19,9 @@ public:
 private:
     std::vector<std::string> m_zones;  // the temp files, by zone number
     std::vector<std::string> m_listing, m_entries;
-    std::string m_scannedRoot;
+    std::string m_scannedRoot, m_base;
+    tHeldFolder m_folder;
+    tHeldFiles m_files;
     std::string m_buffer;
 };
 

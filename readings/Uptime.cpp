@@ -42,10 +42,13 @@ void tUptimeSource::Read(tReadingContext& context) {
         milliseconds =
             static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
     } else {
-        const std::string path = RootedPath(context.root, "/proc/uptime");
-        if (!ReadSystemFile(path, m_buffer)) throw std::runtime_error("Cannot read " + path);
+        if (m_path.empty() || m_pathRoot != context.root) {
+            m_path = RootedPath(context.root, "/proc/uptime");
+            m_pathRoot = context.root;
+        }
+        if (!m_file.Read(m_path, m_buffer)) throw std::runtime_error("Cannot read " + m_path);
         if (!ParseProcUptime(m_buffer, milliseconds))
-            throw std::runtime_error("No uptime in " + path);
+            throw std::runtime_error("No uptime in " + m_path);
     }
     SetUptime(context.rs, UptimeSeconds(milliseconds, context.settings.QPCFix));
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "readings/HeldFiles.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -27,7 +28,8 @@ public:
     void Read(tReadingContext& context) override;
 
 private:
-    std::string m_buffer;
+    tHeldFile m_file;
+    std::string m_buffer, m_path, m_pathRoot;
 };
 
 }  // namespace cx

@@ -79,8 +79,8 @@ TEST(BatteriesTest, CapacityRules) {
         tReadingSet rs;
         ResetBatteryFields(rs);
         tBatteryReport report;
-        std::string buffer;
-        ASSERT_TRUE(ReadBatteryReport(dir.Path().string(), report, buffer)) << c.what;
+        tSupplyAttributes attributes;
+        ASSERT_TRUE(ReadBatteryReport(dir.Path().string(), report, attributes)) << c.what;
         ApplyBatteryReport(report, 0, rs);
         EXPECT_EQ(rs.sample.BatRemaining, c.remaining) << c.what;
         EXPECT_EQ(rs.sample.BatFull, c.full) << c.what;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "SystemReaderHarness.h"
 
 namespace cx {
@@ -23,6 +25,7 @@ TEST(ProcessorClockTest, CpufreqGivesTheHighestCurrentAndMaximum) {
     root.Write(cpu + "cpu1/cpufreq/scaling_cur_freq", "2800000\n");
     root.Write(cpu + "cpu1/cpufreq/cpuinfo_max_freq", "4200000\n");
     root.Write(cpu + "cpufreq/boost", "1\n");  // not a processor
+    root.Write(cpu + "cpufreq/policy0/affected_cpus", "0 1\n");
     root.Write("proc/cpuinfo", "cpu MHz : 999.0\n");
     test::tSystemReaderHarness h(root.Path().string());
     h.rs.sample.Clock = kNoValue32;
@@ -30,6 +33,16 @@ TEST(ProcessorClockTest, CpufreqGivesTheHighestCurrentAndMaximum) {
     source.Read(h.context);
     EXPECT_EQ(h.rs.sample.Clock, 2800000);
     EXPECT_EQ(h.rs.maxClock, 4200000);
+
+    // Without any policy no processor has a frequency driver: stale
+    // per-processor files are not believed and the kernel's own figure counts.
+    std::filesystem::remove_all(root.Path() / (cpu + "cpufreq/policy0"));
+    source.Read(h.context);
+    EXPECT_EQ(h.rs.sample.Clock, 999000);
+    // The policy comes back with a driver loaded later.
+    root.Write(cpu + "cpufreq/policy0/affected_cpus", "0 1\n");
+    source.Read(h.context);
+    EXPECT_EQ(h.rs.sample.Clock, 2800000);
 }
 
 TEST(ProcessorClockTest, FallsBackToCpuinfoAndFailsToZero) {
