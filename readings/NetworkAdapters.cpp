@@ -19,26 +19,45 @@ namespace {
 
 constexpr uint32_t kKB4GB = 4194304;  // 4 GB in KB
 
+// True when `text` contains `first`, a blank and `second` in a row.
+bool ContainsJoined(std::string_view text, std::string_view first, std::string_view second) {
+    for (size_t at = text.find(first); at != std::string_view::npos;
+         at = text.find(first, at + 1)) {
+        const std::string_view rest = text.substr(at + first.size());
+        if (!rest.empty() && rest[0] == ' ' && rest.substr(1).starts_with(second)) return true;
+    }
+    return false;
+}
+
+// A slot's identity is the adapter's MAC text, or holds the MAC text, a blank
+// and the description (adapters that share a MAC).
 bool SlotMatches(const std::string& identity, const std::string& mac,
-                 const std::string& macAndDescription) {
+                 const std::string& description) {
     if (identity.empty()) return false;
-    return identity == mac || identity.find(macAndDescription) != std::string::npos;
+    return identity == mac || ContainsJoined(identity, mac, description);
 }
 
 }  // namespace
 
 std::string MacToText(const uint8_t* bytes, size_t length) {
-    if (length == 0) return std::string(kNoMacText);
-    length = std::min<size_t>(length, 8);
     std::string text;
-    text.reserve(length * 3);
+    MacToText(bytes, length, text);
+    return text;
+}
+
+void MacToText(const uint8_t* bytes, size_t length, std::string& text) {
+    if (length == 0) {
+        text.assign(kNoMacText);
+        return;
+    }
+    length = std::min<size_t>(length, 8);
+    text.clear();
     constexpr char kHex[] = "0123456789ABCDEF";
     for (size_t i = 0; i < length; ++i) {
         if (i > 0) text += '-';
         text += kHex[bytes[i] >> 4];
         text += kHex[bytes[i] & 0x0F];
     }
-    return text;
 }
 
 std::string IPToText(const std::array<uint8_t, 4>& address) {
@@ -96,38 +115,52 @@ uint32_t tNetworkSource::ResetCount(const tInterfaceRow& row, uint64_t rxBytes, 
     return it->resets;
 }
 
-bool tNetworkSource::ReadRow(const std::string& directory, tInterfaceRow& row) {
-    const auto attribute = [&](std::string_view name) -> const std::string& {
-        m_path.assign(directory).append(name);
-        return m_path;
-    };
-    int64_t index = 0, rx = 0, tx = 0;
+const std::string& tNetworkSource::AttributePath(const std::string& base, const std::string& name,
+                                                 std::string_view attribute) {
+    m_path.assign(base).append(name).append(attribute);
+    return m_path;
+}
+
+bool tNetworkSource::ReadRowAttributes(const std::string& base, tInterfaceRow& row) {
+    int64_t index = 0;
     // An interface that vanished while the table was read has no counters; it
     // is left out rather than read as zeros, which would look like a wrap.
-    if (!ReadIntegerFile(attribute("/ifindex"), index, m_buffer) || index < 0) return false;
-    if (!ReadIntegerFile(attribute("/statistics/rx_bytes"), rx, m_buffer) || rx < 0) return false;
-    if (!ReadIntegerFile(attribute("/statistics/tx_bytes"), tx, m_buffer) || tx < 0) return false;
+    if (!m_files.ReadInteger(AttributePath(base, row.name, "/ifindex"), index, m_buffer) ||
+        index < 0)
+        return false;
     row.index = static_cast<uint32_t>(index);
-    row.inOctets = static_cast<uint32_t>(rx);
-    row.outOctets = static_cast<uint32_t>(tx);
 
     row.macLength = 0;
     row.mac.fill(0);
     int64_t addressLength = -1;
-    ReadIntegerFile(attribute("/addr_len"), addressLength, m_buffer);
-    if (addressLength != 0 && ReadSystemFile(attribute("/address"), m_buffer) &&
+    m_files.ReadInteger(AttributePath(base, row.name, "/addr_len"), addressLength, m_buffer);
+    if (addressLength != 0 && m_files.Read(AttributePath(base, row.name, "/address"), m_buffer) &&
         ParseMacAddress(m_buffer, row.mac, row.macLength) && addressLength > 0)
         row.macLength = std::min(row.macLength, static_cast<size_t>(addressLength));
 
     int64_t carrierChanges = 0;
-    if (!ReadIntegerFile(attribute("/carrier_changes"), carrierChanges, m_buffer))
+    if (!m_files.ReadInteger(AttributePath(base, row.name, "/carrier_changes"), carrierChanges,
+                             m_buffer))
         carrierChanges = 0;
+    row.carrierChanges = static_cast<uint32_t>(carrierChanges);
+    row.ipText.assign(kUnknownIPText);
+    return true;
+}
+
+bool tNetworkSource::ReadRowCounters(const std::string& base, tInterfaceRow& row) {
+    int64_t rx = 0, tx = 0;
+    if (!m_files.ReadInteger(AttributePath(base, row.name, "/statistics/rx_bytes"), rx, m_buffer) ||
+        rx < 0)
+        return false;
+    if (!m_files.ReadInteger(AttributePath(base, row.name, "/statistics/tx_bytes"), tx, m_buffer) ||
+        tx < 0)
+        return false;
+    row.inOctets = static_cast<uint32_t>(rx);
+    row.outOctets = static_cast<uint32_t>(tx);
     const uint32_t resets = ResetCount(row, static_cast<uint64_t>(rx), static_cast<uint64_t>(tx));
     // Any change of the index, the link's up and down count or the reset count
     // changes the stamp.
-    row.lastChange =
-        row.index * 0x9E3779B1u ^ (static_cast<uint32_t>(carrierChanges) + resets * 0x85EBCA6Bu);
-    row.ipText.assign(kUnknownIPText);
+    row.lastChange = row.index * 0x9E3779B1u ^ (row.carrierChanges + resets * 0x85EBCA6Bu);
     return true;
 }
 
@@ -160,17 +193,17 @@ void tNetworkSource::LookUpAddresses(const tEventLog& events, std::vector<tInter
     }
 }
 
-void tNetworkSource::ReadInterfaceTable(const std::string& root, const tEventLog& events,
-                                        std::vector<tInterfaceRow>& rows) {
+void tNetworkSource::ReadWholeTable(const std::string& root, const tEventLog& events,
+                                    std::vector<tInterfaceRow>& rows) {
     size_t count = 0;
     const std::string base = RootedPath(root, "/sys/class/net/");
-    if (ListFolder(base, m_names)) {
+    if (m_folder.List(base, m_names)) {
         for (tCounterHistory& h : m_history) h.seen = false;
         for (const std::string& name : m_names) {
             if (rows.size() <= count) rows.emplace_back();
             tInterfaceRow& row = rows[count];
             row.name = name;
-            if (ReadRow(base + name, row)) ++count;
+            if (ReadRowAttributes(base, row) && ReadRowCounters(base, row)) ++count;
         }
         // Forget interfaces that are gone, so the history stays as small as the table.
         std::erase_if(m_history, [](const tCounterHistory& h) { return !h.seen; });
@@ -180,7 +213,26 @@ void tNetworkSource::ReadInterfaceTable(const std::string& root, const tEventLog
         return a.index != b.index ? a.index < b.index : a.name < b.name;
     });
     // A fake tree has no addresses of its own; its IP texts stay unknown.
-    if (IsRealRoot(root) && !rows.empty()) LookUpAddresses(events, rows);
+    if (m_folder.IsKernelFolder() && !rows.empty()) LookUpAddresses(events, rows);
+}
+
+void tNetworkSource::ReadInterfaceTable(const std::string& root, const tEventLog& events,
+                                        std::vector<tInterfaceRow>& rows) {
+    // The watch speaks for the kernel's own table only; a fake tree is read whole.
+    const bool changed = m_watch.Changed();
+    if (changed || !m_realTableRead || root != m_tableRoot || &rows != &m_rows) {
+        ReadWholeTable(root, events, rows);
+        m_realTableRead = m_folder.IsKernelFolder() && &rows == &m_rows;
+        m_tableRoot = root;
+        return;
+    }
+    const std::string base = RootedPath(root, "/sys/class/net/");
+    for (tInterfaceRow& row : rows) {
+        if (ReadRowCounters(base, row)) continue;
+        // An interface vanished before its announcement was read.
+        ReadWholeTable(root, events, rows);
+        return;
+    }
 }
 
 void tNetworkSource::ApplyInterfaceTable(const std::vector<tInterfaceRow>& rows,
@@ -199,11 +251,10 @@ void tNetworkSource::ApplyInterfaceTable(const std::vector<tInterfaceRow>& rows,
             const tInterfaceRow& row = rows[p];
             tNetMon& entry = rs.netMon[p];
             entry.description.assign(TrimText(row.name));
-            entry.macText = MacToText(row.mac.data(), row.macLength);
+            MacToText(row.mac.data(), row.macLength, entry.macText);
             entry.ipText = row.ipText;
-            const std::string macAndDescription = entry.macText + " " + entry.description;
             const auto matches = [&](int j) {
-                return !fed[j] && SlotMatches(settings.macNet[j], entry.macText, macAndDescription);
+                return !fed[j] && SlotMatches(settings.macNet[j], entry.macText, entry.description);
             };
 
             if (entry.lastChange == row.lastChange && rs.passCounter != 0) {
@@ -231,7 +282,8 @@ void tNetworkSource::ApplyInterfaceTable(const std::vector<tInterfaceRow>& rows,
                                std::equal(r.mac.begin(), r.mac.begin() + r.macLength,
                                           row.mac.begin());
                     });
-                    settings.macNet[j] = shared ? macAndDescription : entry.macText;
+                    settings.macNet[j] =
+                        shared ? entry.macText + " " + entry.description : entry.macText;
                     settings.nameNet[j] = entry.description;
                 }
                 break;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "readings/HeldFiles.h"
+#include "readings/InterfaceWatch.h"
 #include "readings/ReadingContext.h"
 
 namespace cx {
@@ -20,10 +22,11 @@ struct tInterfaceRow {
     uint32_t index = 0;  // interface index
     std::array<uint8_t, 8> mac{};
     size_t macLength = 0;
-    uint32_t lastChange = 0;  // changes when the interface was reset or reconnected
-    uint32_t inOctets = 0;    // low 32 bits of the received byte counter
-    uint32_t outOctets = 0;   // low 32 bits of the sent byte counter
-    std::string ipText;       // AdapterIPText of the interface
+    uint32_t lastChange = 0;      // changes when the interface was reset or reconnected
+    uint32_t inOctets = 0;        // low 32 bits of the received byte counter
+    uint32_t outOctets = 0;       // low 32 bits of the sent byte counter
+    std::string ipText;           // AdapterIPText of the interface
+    uint32_t carrierChanges = 0;  // the link's up and down count
 };
 
 inline constexpr std::string_view kNoMacText = "00-00-00-00-00-00";
@@ -33,6 +36,8 @@ inline constexpr std::string_view kZeroIPText = "  0.  0.  0.  0";
 // "00-00-00-00-00-00" for length 0, else the first `length` bytes (at most 8)
 // as upper-case hex pairs joined by "-".
 std::string MacToText(const uint8_t* bytes, size_t length);
+// The same text into `text`, reusing its capacity.
+void MacToText(const uint8_t* bytes, size_t length, std::string& text);
 
 // Each byte of the address, first octet first, as "%3d." with the final point
 // removed: 192.168.1.10 is "192.168.  1. 10".
@@ -52,7 +57,9 @@ public:
 
     // Reads the interface table under `root` into `rows`, ordered by interface
     // index. A missing /sys/class/net gives an empty table; the IP lookup's
-    // failure is logged as "gifi1 " and leaves the IP texts unknown.
+    // failure is logged as "gifi1 " and leaves the IP texts unknown. When the
+    // folder is the kernel's own and the kernel announces no change of its
+    // interfaces, only the counters of the rows already read are read again.
     void ReadInterfaceTable(const std::string& root, const tEventLog& events,
                             std::vector<tInterfaceRow>& rows);
 
@@ -73,13 +80,29 @@ private:
         bool seen = false;
     };
 
-    bool ReadRow(const std::string& directory, tInterfaceRow& row);
+    // The attributes that change only with an announcement: index, MAC and
+    // the link's up and down count.
+    bool ReadRowAttributes(const std::string& base, tInterfaceRow& row);
+    // The counters and the stamp that follows resets; false when the
+    // interface vanished.
+    bool ReadRowCounters(const std::string& base, tInterfaceRow& row);
+    const std::string& AttributePath(const std::string& base, const std::string& name,
+                                     std::string_view attribute);
     uint32_t ResetCount(const tInterfaceRow& row, uint64_t rxBytes, uint64_t txBytes);
     void LookUpAddresses(const tEventLog& events, std::vector<tInterfaceRow>& rows);
+    void ReadWholeTable(const std::string& root, const tEventLog& events,
+                        std::vector<tInterfaceRow>& rows);
 
     std::vector<tInterfaceRow> m_rows;
     std::vector<tCounterHistory> m_history;
     std::vector<std::string> m_names;
+    tInterfaceWatch m_watch;
+    tHeldFolder m_folder;
+    tHeldFiles m_files;
+    // True when m_rows holds the kernel's own table, read whole from
+    // m_tableRoot since the last announcement.
+    bool m_realTableRead = false;
+    std::string m_tableRoot;
     std::string m_buffer, m_path;
 };
 
