@@ -19,6 +19,7 @@
 #include <new>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "readings/BlockRivaTuner.h"
@@ -166,6 +167,22 @@ private:
     std::vector<std::string> m_names;
 };
 
+// The MobileMeter step looks for its program among the real machine's
+// processes, which a mixed root cannot stand in for: this source runs it over
+// the real /proc, so the pass pays for the search as the monitor does.
+class tRealProcessSource : public IReadingSource {
+public:
+    explicit tRealProcessSource(std::unique_ptr<IReadingSource> inner)
+        : m_inner(std::move(inner)) {}
+    void Read(tReadingContext& context) override {
+        tReadingContext real{context.rs, context.settings, context.events, context.clock, "/"};
+        m_inner->Read(real);
+    }
+
+private:
+    std::unique_ptr<IReadingSource> m_inner;
+};
+
 // One program's reading state over the mixed root, with every source.
 struct tBenchMachine {
     tMixedRoot root;
@@ -183,6 +200,7 @@ struct tBenchMachine {
         AddSystemSources(sources);
         AddBlockSources(sources);
         AddFileSources(sources, tFileSourcePlaces{root.Path() + "/", root.Path() + "/", {}});
+        sources.mobileMeter = std::make_unique<tRealProcessSource>(std::move(sources.mobileMeter));
         // The user's activity is asked of the display; a fixed answer keeps
         // the benchmark to the readers.
         sources.idleSeconds = [] { return int64_t{0}; };

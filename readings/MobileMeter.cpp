@@ -52,7 +52,7 @@ bool ReadProcessMemory(int pid, uint64_t address, void* buffer, size_t size) {
 void tMobileMeterSource::Read(tReadingContext& context) {
     if (!IsRealRoot(context.root)) return;
     std::array<int16_t, kMobileMeterWords> words{};
-    for (const tRunningProgram& program : FindPrograms(context.root, m_programName)) {
+    for (const tRunningProgram& program : m_programs.Find(context.root, m_programName)) {
         if (!ReadProcessMemory(program.pid, kMobileMeterAddress, words.data(),
                                words.size() * sizeof(int16_t))) {
             continue;

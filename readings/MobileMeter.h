@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "readings/ProcessDir.h"
 #include "readings/ReadingContext.h"
 #include "readings/Sample.h"
 
@@ -38,6 +39,7 @@ public:
 
 private:
     std::string m_programName;
+    tProgramWatch m_programs;
 };
 
 }  // namespace cx

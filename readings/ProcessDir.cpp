@@ -110,6 +110,80 @@ std::vector<tRunningProgram> FindPrograms(std::string_view root, std::string_vie
     return found;
 }
 
+bool tProgramWatch::ReadCommand(int pid, std::string& command) {
+    m_path.assign(m_procDir).append(1, '/').append(std::to_string(pid)).append("/comm");
+    if (!ReadSystemFile(m_path, m_buffer)) {
+        command.clear();
+        return false;
+    }
+    command.assign(TrimText(m_buffer));
+    std::transform(command.begin(), command.end(), command.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return true;
+}
+
+std::vector<tRunningProgram> tProgramWatch::Find(std::string_view root, std::string_view name) {
+    std::vector<tRunningProgram> found;
+    if (m_procDir.empty() || m_root != root) {
+        m_root.assign(root);
+        m_procDir = RootedPath(root, "/proc");
+        m_known.clear();
+    }
+    ++m_calls;
+    if (!m_folder.List(m_procDir, m_entries)) {
+        m_known.clear();
+        return found;
+    }
+    m_pids.clear();
+    for (const std::string& entry : m_entries) {
+        int pid = 0;
+        if (ParsePid(entry, pid)) m_pids.push_back(pid);
+    }
+    std::sort(m_pids.begin(), m_pids.end());
+
+    // Walk the sorted pids beside the remembered ones; a process that is gone
+    // drops out, a new one is read.
+    m_next.clear();
+    size_t k = 0;
+    for (const int pid : m_pids) {
+        while (k < m_known.size() && m_known[k].pid < pid) ++k;
+        tKnown entry;
+        entry.pid = pid;
+        if (k < m_known.size() && m_known[k].pid == pid) {
+            entry = std::move(m_known[k]);
+            const bool due = (static_cast<uint32_t>(pid) + m_calls) % kRecheckCalls == 0;
+            if (!entry.confirmed || due) {
+                ReadCommand(pid, entry.command);
+                entry.confirmed = true;
+            }
+        } else {
+            ReadCommand(pid, entry.command);
+        }
+        m_next.push_back(std::move(entry));
+    }
+    m_known.swap(m_next);
+
+    // The name's forms once per call, so that the walk over every process
+    // allocates nothing.
+    const std::string lowerName = LowerCase(name);
+    const std::string nameStem = Stem(name);
+    const auto fits = [&](std::string_view command) {
+        std::string_view stem = command;
+        if (stem.size() > 4 && stem.ends_with(".exe")) stem.remove_suffix(4);
+        if (stem == nameStem) return true;
+        return lowerName.size() > kCommandNameLength &&
+               command == std::string_view(lowerName).substr(0, kCommandNameLength);
+    };
+    for (const tKnown& known : m_known) {
+        if (known.command.empty() || !fits(known.command)) continue;
+        const std::string dir = m_procDir + "/" + std::to_string(known.pid);
+        tRunningProgram program{known.pid, ReadLink(dir + "/exe")};
+        if (ProgramNameMatches(name, known.command, FileNameOf(program.executable)))
+            found.push_back(std::move(program));
+    }
+    return found;
+}
+
 std::string FindProcessDir(std::string_view root, std::string_view name) {
     for (const tRunningProgram& program : FindPrograms(root, name)) {
         std::string dir = DirectoryOf(program.executable);

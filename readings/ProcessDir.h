@@ -2,9 +2,12 @@
 // Running programs found by name in <root>/proc, for the readers that look for
 // another program's folder (the aquaero software, BOINC) or its memory
 // (MobileMeter).
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "readings/HeldFiles.h"
 
 namespace cx {
 
@@ -25,6 +28,40 @@ bool ProgramNameMatches(std::string_view name, std::string_view commandName,
 
 // The running programs called `name`, lowest process id first.
 std::vector<tRunningProgram> FindPrograms(std::string_view root, std::string_view name);
+
+// FindPrograms for a reader that looks for its program on every pass. Reading
+// the command name of every process costs three system calls each, hundreds
+// on a desktop, so the watch remembers each process's name: a new process is
+// read when it first appears and once more on the next call (a process that
+// was caught between fork and exec, or that names itself after starting),
+// and every other process again once in kRecheckCalls calls, spread over the
+// calls by process id.
+class tProgramWatch {
+public:
+    static constexpr uint32_t kRecheckCalls = 30;
+
+    // The running programs called `name`, lowest process id first.
+    std::vector<tRunningProgram> Find(std::string_view root, std::string_view name);
+
+    // How many processes are remembered (for tests).
+    size_t KnownCount() const { return m_known.size(); }
+
+private:
+    struct tKnown {
+        int pid = 0;
+        std::string command;  // lower case; empty when it could not be read
+        bool confirmed = false;
+    };
+
+    bool ReadCommand(int pid, std::string& command);
+
+    std::vector<tKnown> m_known, m_next;  // by process id
+    std::vector<std::string> m_entries;
+    std::vector<int> m_pids;
+    tHeldFolder m_folder;
+    std::string m_root, m_procDir, m_path, m_buffer;
+    uint32_t m_calls = 0;
+};
 
 // The folder, with a trailing '/', of the first running program called `name`
 // whose executable can be read; empty when there is none.

@@ -54,6 +54,43 @@ TEST_F(ProcessDirTest, FindsTheFirstReadableProgramByNameInProcessIdOrder) {
     EXPECT_EQ(ProcessWorkingDir(Root(), 20), "");
 }
 
+// The watch answers like FindPrograms while it reads far fewer names: a new
+// process is read at once and once more on the next call, a process that
+// renames itself later is seen within the recheck period, a gone one drops out.
+TEST_F(ProcessDirTest, ProgramWatchFollowsProcessesAsTheyComeRenameAndGo) {
+    AddProcess(20, "bash", "/bin/bash");
+    AddProcess(100, "mobilemeter.exe", In("wine/MobileMeter.exe"));
+    tProgramWatch watch;
+    auto found = watch.Find(Root(), "MobileMeter");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].pid, 100);
+
+    // Caught between fork and exec: still the shell's name on the first call.
+    AddProcess(300, "bash", In("wine/MobileMeter.exe"));
+    EXPECT_EQ(watch.Find(Root(), "MobileMeter").size(), 1u);
+    m_root.Write("proc/300/comm", "MobileMeter.exe\n");
+    found = watch.Find(Root(), "MobileMeter");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[1].pid, 300);
+
+    // A settled process that takes the name later is found within the period.
+    m_root.Write("proc/20/comm", "MobileMeter\n");
+    bool seen = false;
+    for (uint32_t i = 0; i < tProgramWatch::kRecheckCalls && !seen; ++i)
+        seen = watch.Find(Root(), "mobilemeter").size() == 3;
+    EXPECT_TRUE(seen);
+
+    fs::remove_all(m_root / "proc/100");
+    found = watch.Find(Root(), "MobileMeter");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].pid, 20);
+    EXPECT_EQ(watch.KnownCount(), 2u);
+
+    fs::remove_all(m_root / "proc");
+    EXPECT_TRUE(watch.Find(Root(), "MobileMeter").empty());
+    EXPECT_EQ(watch.KnownCount(), 0u);
+}
+
 TEST_F(ProcessDirTest, MissingProcessTreeFindsNothing) {
     EXPECT_TRUE(FindPrograms(Root(), "boinc").empty());
     EXPECT_EQ(FindProcessDir(Root() + "/absent", "boinc"), "");
