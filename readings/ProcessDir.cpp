@@ -123,16 +123,51 @@ bool tProgramWatch::ReadCommand(int pid, std::string& command) {
 }
 
 std::vector<tRunningProgram> tProgramWatch::Find(std::string_view root, std::string_view name) {
-    std::vector<tRunningProgram> found;
     if (m_procDir.empty() || m_root != root) {
         m_root.assign(root);
         m_procDir = RootedPath(root, "/proc");
+        m_loadavgPath = m_procDir + "/loadavg";
         m_known.clear();
+        m_listed = false;
     }
     ++m_calls;
+    // The last process id the kernel handed out, taken before the listing so
+    // that a process made after it is seen on the next call.
+    int64_t lastPid = -1;
+    const bool lastPidRead = ReadLastPid(lastPid);
+    if (m_listed && lastPidRead && lastPid == m_lastPid) {
+        RecheckKnown();
+    } else {
+        m_listed = ListProcesses();
+        m_lastPid = lastPid;
+    }
+    return Matching(name);
+}
+
+bool tProgramWatch::ReadLastPid(int64_t& pid) {
+    // "0.21 0.08 0.03 1/68 3760": the last field is the newest process id.
+    if (!m_loadavg.Read(m_loadavgPath, m_buffer)) return false;
+    const std::string_view text = TrimText(m_buffer);
+    const size_t blank = text.rfind(' ');
+    return blank != std::string_view::npos && ParseInteger(text.substr(blank + 1), pid);
+}
+
+void tProgramWatch::RecheckKnown() {
+    // Nobody has made a process since the last call: the remembered ones are
+    // all there are, less those that ended, whose names no longer read.
+    for (tKnown& entry : m_known) {
+        const bool due = (static_cast<uint32_t>(entry.pid) + m_calls) % kRecheckCalls == 0;
+        if (entry.confirmed && !due) continue;
+        entry.confirmed = true;
+        if (!ReadCommand(entry.pid, entry.command)) entry.pid = 0;
+    }
+    std::erase_if(m_known, [](const tKnown& entry) { return entry.pid == 0; });
+}
+
+bool tProgramWatch::ListProcesses() {
     if (!m_folder.List(m_procDir, m_entries)) {
         m_known.clear();
-        return found;
+        return false;
     }
     m_pids.clear();
     for (const std::string& entry : m_entries) {
@@ -162,7 +197,11 @@ std::vector<tRunningProgram> tProgramWatch::Find(std::string_view root, std::str
         m_next.push_back(std::move(entry));
     }
     m_known.swap(m_next);
+    return true;
+}
 
+std::vector<tRunningProgram> tProgramWatch::Matching(std::string_view name) {
+    std::vector<tRunningProgram> found;
     // The name's forms once per call, so that the walk over every process
     // allocates nothing.
     const std::string lowerName = LowerCase(name);

@@ -35,7 +35,8 @@ std::vector<tRunningProgram> FindPrograms(std::string_view root, std::string_vie
 // read when it first appears and once more on the next call (a process that
 // was caught between fork and exec, or that names itself after starting),
 // and every other process again once in kRecheckCalls calls, spread over the
-// calls by process id.
+// calls by process id. The process folder is listed again only when the
+// kernel's newest process id (/proc/loadavg) moved.
 class tProgramWatch {
 public:
     static constexpr uint32_t kRecheckCalls = 30;
@@ -54,12 +55,21 @@ private:
     };
 
     bool ReadCommand(int pid, std::string& command);
+    bool ReadLastPid(int64_t& pid);
+    // Lists the processes anew, reading the names of new ones and of those due.
+    bool ListProcesses();
+    // Reads the names of the remembered processes that are due.
+    void RecheckKnown();
+    std::vector<tRunningProgram> Matching(std::string_view name);
 
     std::vector<tKnown> m_known, m_next;  // by process id
     std::vector<std::string> m_entries;
     std::vector<int> m_pids;
     tHeldFolder m_folder;
-    std::string m_root, m_procDir, m_path, m_buffer;
+    tHeldFile m_loadavg;
+    std::string m_root, m_procDir, m_loadavgPath, m_path, m_buffer;
+    int64_t m_lastPid = -1;
+    bool m_listed = false;
     uint32_t m_calls = 0;
 };
 

@@ -91,6 +91,26 @@ TEST_F(ProcessDirTest, ProgramWatchFollowsProcessesAsTheyComeRenameAndGo) {
     EXPECT_EQ(watch.KnownCount(), 0u);
 }
 
+// While the kernel's newest process id stays, no process was made: the folder
+// is not listed again, and a process that ended drops out when its name fails.
+TEST_F(ProcessDirTest, ProgramWatchListsAgainOnlyWhenTheNewestProcessIdMoves) {
+    m_root.Write("proc/loadavg", "0.00 0.01 0.05 1/90 100\n");
+    AddProcess(100, "MobileMeter", In("wine/MobileMeter.exe"));
+    tProgramWatch watch;
+    ASSERT_EQ(watch.Find(Root(), "MobileMeter").size(), 1u);
+    // A folder the kernel never made (its id is not newer) is not listed.
+    AddProcess(90, "MobileMeter", In("wine/MobileMeter.exe"));
+    EXPECT_EQ(watch.Find(Root(), "MobileMeter").size(), 1u);
+    m_root.Write("proc/loadavg", "0.00 0.01 0.05 1/91 120\n");
+    EXPECT_EQ(watch.Find(Root(), "MobileMeter").size(), 2u);
+
+    fs::remove_all(m_root / "proc/100");
+    bool gone = false;
+    for (uint32_t i = 0; i < tProgramWatch::kRecheckCalls && !gone; ++i)
+        gone = watch.Find(Root(), "MobileMeter").size() == 1;
+    EXPECT_TRUE(gone);
+}
+
 TEST_F(ProcessDirTest, MissingProcessTreeFindsNothing) {
     EXPECT_TRUE(FindPrograms(Root(), "boinc").empty());
     EXPECT_EQ(FindProcessDir(Root() + "/absent", "boinc"), "");
