@@ -20,7 +20,9 @@ protected:
 
 // True when SpeedFan's block can be opened for reading (it is closed again at
 // once); false when it cannot or anything fails. Decides whether SpeedFan has
-// to be started.
+// to be started. While the SpeedFan source follows its block through the
+// block watch, the answer comes without a lookup until the block's name sees
+// an event.
 bool SpeedFanPresent() noexcept;
 
 }  // namespace cx

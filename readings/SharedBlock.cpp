@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <stdexcept>
@@ -45,7 +46,10 @@ std::string tBlockView::TextUpTo(size_t offset, size_t maxLength) const {
 }
 
 std::optional<tSharedBlock> tSharedBlock::Open(std::string_view blockName, bool writable) {
-    const std::string objectName = SharedBlockObjectName(blockName);
+    return OpenObject(SharedBlockObjectName(blockName), writable);
+}
+
+std::optional<tSharedBlock> tSharedBlock::OpenObject(const std::string& objectName, bool writable) {
     int fd = shm_open(objectName.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC, 0);
     if (fd < 0) return std::nullopt;
     return tSharedBlock(fd, writable);
@@ -65,9 +69,19 @@ tSharedBlock::~tSharedBlock() {
 
 bool tSharedBlock::Map() {
     Unmap();
+    return Refresh();
+}
+
+bool tSharedBlock::Refresh() {
     struct stat info {};
-    if (fstat(m_fd, &info) != 0 || info.st_size <= 0) return false;
+    if (fstat(m_fd, &info) != 0 || info.st_size <= 0 ||
+        static_cast<uintmax_t>(info.st_size) > SIZE_MAX) {
+        Unmap();
+        return false;
+    }
     const auto size = static_cast<size_t>(info.st_size);
+    if (m_data != nullptr && size == m_size) return true;
+    Unmap();
     const int protection = m_writable ? PROT_READ | PROT_WRITE : PROT_READ;
     void* data = mmap(nullptr, size, protection, MAP_SHARED, m_fd, 0);
     if (data == MAP_FAILED) return false;
@@ -82,8 +96,31 @@ void tSharedBlock::Unmap() {
     m_size = 0;
 }
 
+namespace {
+
+// Whether the object `name` (without its slash) opens for reading.
+bool ProbeObject(std::string_view name) {
+    std::string objectName = "/";
+    objectName += name;
+    const int fd = shm_open(objectName.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
+// The object name as the watch knows it: the file name in the folder.
+std::string_view FileName(const std::string& objectName) {
+    return std::string_view(objectName).substr(1);
+}
+
+}  // namespace
+
 bool SharedBlockExists(std::string_view blockName) {
-    return tSharedBlock::Open(blockName, false).has_value();
+    const std::string objectName = SharedBlockObjectName(blockName);
+    if (std::shared_ptr<tSharedBlockWatch> watch = tSharedBlockWatch::IfRunning()) {
+        return watch->Presence(FileName(objectName), ProbeObject);
+    }
+    return ProbeObject(FileName(objectName));
 }
 
 namespace {
@@ -105,40 +142,90 @@ void LogFailure(const tReadingContext& context, std::string_view code,
 
 }  // namespace
 
-void tSharedBlockSource::Read(tReadingContext& context) {
-    std::optional<tSharedBlock> block = tSharedBlock::Open(m_info.name, m_info.writable);
-    if (!block) return;
+tSharedBlockSource::tSharedBlockSource(tSharedBlockInfo info)
+    : tSharedBlockSource(info, tSharedBlockWatch::ForProcess()) {}
 
-    // Mapping the view. A level without its own code lets the failure reach
-    // the pass, which logs it for the whole source.
-    bool mapped = false;
-    if (m_info.mapCode.empty()) {
-        mapped = block->Map();
-    } else {
-        try {
-            mapped = block->Map();
-        } catch (const std::exception& e) {
-            LogFailure(context, m_info.mapCode, e.what());
-        } catch (...) {
-            LogFailure(context, m_info.mapCode, "unknown error");
-        }
+tSharedBlockSource::tSharedBlockSource(tSharedBlockInfo info,
+                                       std::shared_ptr<tSharedBlockWatch> watch)
+    : m_info(info), m_objectName(SharedBlockObjectName(info.name)), m_watch(std::move(watch)) {
+    if (m_watch) m_watch->Follow(FileName(m_objectName));
+}
+
+tSharedBlockSource::~tSharedBlockSource() {
+    if (m_watch) m_watch->Unfollow(FileName(m_objectName));
+}
+
+bool tSharedBlockSource::Follow() {
+    if (!m_watch) return false;
+    switch (m_watch->Poll(FileName(m_objectName), m_stamp)) {
+        case tBlockChange::kNone:
+            return true;
+        case tBlockChange::kModified:
+            // Written or resized: a block that shrank must be mapped anew
+            // before anything is read from it.
+            m_checkSize = true;
+            return true;
+        case tBlockChange::kReplaced:
+            // Close first: a removed block must not be read, and one made
+            // anew is another object.
+            m_block.reset();
+            m_checkSize = false;
+            if (std::optional<tSharedBlock> block =
+                    tSharedBlock::OpenObject(m_objectName, m_info.writable)) {
+                m_block.emplace(std::move(*block));
+            }
+            return true;
+        case tBlockChange::kUnwatched:
+            break;
     }
-    if (!mapped) return;
+    m_block.reset();
+    return false;
+}
 
-    // Reading and unmapping. The block is closed by its destructor on every way out.
+bool tSharedBlockSource::MapAtItsLevel(tSharedBlock& block, tReadingContext& context) {
+    // A level without its own code lets the failure reach the pass, which
+    // logs it for the whole source.
+    if (m_info.mapCode.empty()) return block.Refresh();
+    try {
+        return block.Refresh();
+    } catch (const std::exception& e) {
+        LogFailure(context, m_info.mapCode, e.what());
+    } catch (...) {
+        LogFailure(context, m_info.mapCode, "unknown error");
+    }
+    return false;
+}
+
+void tSharedBlockSource::ReadAtItsLevel(const tSharedBlock& block, tReadingContext& context) {
     if (m_info.readCode.empty()) {
-        ReadBlock(block->View(), context);
-        block->Unmap();
+        ReadBlock(block.View(), context);
         return;
     }
     try {
-        ReadBlock(block->View(), context);
-        block->Unmap();
+        ReadBlock(block.View(), context);
     } catch (const std::exception& e) {
         LogFailure(context, m_info.readCode, e.what());
     } catch (...) {
         LogFailure(context, m_info.readCode, "unknown error");
     }
+}
+
+void tSharedBlockSource::Read(tReadingContext& context) {
+    if (!Follow()) {
+        // No watch: the block is opened for this pass alone and closed by its
+        // destructor on every way out.
+        std::optional<tSharedBlock> block = tSharedBlock::OpenObject(m_objectName, m_info.writable);
+        if (!block || !MapAtItsLevel(*block, context)) return;
+        ReadAtItsLevel(*block, context);
+        return;
+    }
+    if (!m_block) return;  // absent until its name is created
+    // An empty block (or one whose mapping failed) is looked at on every pass.
+    if (m_checkSize || !m_block->IsMapped()) {
+        m_checkSize = false;
+        if (!MapAtItsLevel(*m_block, context)) return;
+    }
+    ReadAtItsLevel(*m_block, context);
 }
 
 }  // namespace cx

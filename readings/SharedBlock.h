@@ -1,15 +1,20 @@
 #pragma once
 // Named shared-memory blocks published by other programs, and the common
 // pattern every block source of the pass follows: open the block by name, map
-// all of it, read through a bounds-checked view, unmap and close.
+// all of it and read it through a bounds-checked view. With the block watch
+// the block stays open and mapped between passes and is looked at again only
+// when its name sees an event; without it, each pass opens, maps, unmaps and
+// closes the block.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "readings/ReadingContext.h"
+#include "readings/SharedBlockWatch.h"
 
 namespace cx {
 
@@ -59,13 +64,15 @@ private:
 };
 
 // One open block: the object's descriptor and, once mapped, its whole view.
-// Unmaps and closes in its destructor, so no view outlives a pass.
+// Unmaps and closes in its destructor, so no view outlives the block.
 class tSharedBlock {
 public:
     // Opens the block read-only, or read-write for the blocks that are opened
     // with all access. An absent block (or one this user may not open) gives
     // nothing: a missing source is skipped without a word.
     static std::optional<tSharedBlock> Open(std::string_view blockName, bool writable);
+    // The same with the full object name ("/" + prefix + block name).
+    static std::optional<tSharedBlock> OpenObject(const std::string& objectName, bool writable);
 
     tSharedBlock(tSharedBlock&& other) noexcept;
     tSharedBlock& operator=(tSharedBlock&&) = delete;
@@ -76,6 +83,11 @@ public:
     // Maps the whole object; false when its size cannot be taken or the
     // mapping fails (an empty object cannot be mapped either).
     bool Map();
+    // Maps the object again when its size is no longer the mapping's (or it
+    // is not mapped yet), so that no read reaches beyond the end of a block
+    // that shrank; true when the block is mapped afterwards.
+    bool Refresh();
+    bool IsMapped() const { return m_data != nullptr; }
     tBlockView View() const { return {m_data, m_size}; }
     void Unmap();
 
@@ -89,6 +101,8 @@ private:
 };
 
 // True when the block can be opened for reading; the block is closed at once.
+// While a block source follows the name through the process's block watch,
+// the answer is kept until an event touches the name.
 bool SharedBlockExists(std::string_view blockName);
 
 // What a block source needs to know besides its layout: the block name, the
@@ -123,12 +137,29 @@ inline constexpr tSharedBlockInfo kValueBlock{"$Calorix2$", true, "", ""};
 
 // The base of every block source. Read() runs the common pattern with the
 // block's protection levels; a subclass reads its layout in ReadBlock.
+//
+// The object name is built once, when the source is made: the prefix
+// variable has to be set before. The source follows its name through the
+// process's block watch and keeps the block open and mapped between passes:
+// a pass without events for the name reads the mapping as it is; a write or
+// size change makes it look at the size (and map again when it changed)
+// before reading; a creation, removal, rename or permission change makes it
+// open the block afresh. Where no watch can be had, every pass opens, maps,
+// unmaps and closes the block.
 class tSharedBlockSource : public IReadingSource {
 public:
-    explicit tSharedBlockSource(tSharedBlockInfo info) : m_info(info) {}
+    // Follows the block through the process's block watch where there is one.
+    explicit tSharedBlockSource(tSharedBlockInfo info);
+    // Follows the block through `watch`; without one (nullptr) the block is
+    // opened and closed on every pass.
+    tSharedBlockSource(tSharedBlockInfo info, std::shared_ptr<tSharedBlockWatch> watch);
+    ~tSharedBlockSource() override;
+    tSharedBlockSource(const tSharedBlockSource&) = delete;
+    tSharedBlockSource& operator=(const tSharedBlockSource&) = delete;
 
     void Read(tReadingContext& context) final;
     const tSharedBlockInfo& Info() const { return m_info; }
+    const std::string& ObjectName() const { return m_objectName; }
 
 protected:
     // Reads the block's values into the reading set. Slots written before a
@@ -136,7 +167,22 @@ protected:
     virtual void ReadBlock(const tBlockView& view, tReadingContext& context) = 0;
 
 private:
+    // Brings the kept block up to date with the watch's events; false when
+    // the folder is not watched and the block has to be opened for this pass.
+    bool Follow();
+    // Maps (or maps again) the block at the mapping level; true when mapped.
+    bool MapAtItsLevel(tSharedBlock& block, tReadingContext& context);
+    // Reads the mapped block at the reading level.
+    void ReadAtItsLevel(const tSharedBlock& block, tReadingContext& context);
+
     tSharedBlockInfo m_info;
+    std::string m_objectName;
+    std::shared_ptr<tSharedBlockWatch> m_watch;
+    tSharedBlockWatch::tStamp m_stamp;
+    // The block kept open between passes, nothing while it is absent.
+    std::optional<tSharedBlock> m_block;
+    // The size has to be looked at before the next read.
+    bool m_checkSize = false;
 };
 
 }  // namespace cx

@@ -66,7 +66,9 @@ private:
     std::string m_objectName;
 };
 
-// The source of the valueBlock step, run on every pass.
+// The source of the valueBlock step, run on every pass. Like every block
+// source it keeps the block mapped between passes and opens it afresh when
+// the block is made anew (Create) or removed (Release).
 class tValueBlockSource : public tSharedBlockSource {
 public:
     tValueBlockSource() : tSharedBlockSource(kValueBlock) {}
