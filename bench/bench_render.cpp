@@ -9,6 +9,14 @@
 // the three history files and "week-rrd.txt", the 7-day log's temperatures
 // as rrdtool update arguments (one "unixtime:T1:..:T10" a line, in degrees),
 // for bench/compare-render.sh.
+//
+// "bench_render --write-pictures DIR" writes the monitor's pictures of that
+// week as PNG files: the 8-hour, 24-hour and 7-day charts with the default
+// settings and with a set of settings that reach the other drawing paths
+// (logarithmic and separate network plots, smoothing, bold lines, the clock
+// area, a wide chart, a chart of temperatures alone), the banner, the light
+// and the synthetic chart above. Two builds that draw the same pixels write
+// files that compare equal pixel by pixel.
 #include <benchmark/benchmark.h>
 #include <png.h>
 #include <zlib.h>
@@ -479,11 +487,103 @@ bool WriteWeek(const std::filesystem::path& dir) {
     return true;
 }
 
+// One chart of the week drawn with its own copy of the settings (a drawing
+// writes its automatic limits back into them), the 8-hour log for spans up to
+// 8 hours and the 7-day log otherwise, as the views choose.
+tCanvas WeekChart(double spanHours, const tSettings& chosen) {
+    tWeekWorld& world = World();
+    tSettings settings = chosen;
+    tChartContext context{world.rs,     settings,      world.messages,
+                          world.locale, world.rules,   world.events,
+                          world.facts,  {},            &world.week.histories.log8h,
+                          kProgramLine};
+    tCanvas canvas(0, 0, world.fonts);
+    const tT& log = spanHours <= 8 ? world.week.histories.log8h : world.week.histories.log7d;
+    DrawStats(canvas, log, kWeekEnd, spanHours, context);
+    return canvas;
+}
+
+bool WritePictures(const std::filesystem::path& dir) {
+    std::error_code code;
+    std::filesystem::create_directories(dir, code);
+    tWeekWorld& world = World();
+    bool ok = true;
+    auto write = [&](const tCanvas& canvas, const std::string& name) {
+        std::string error;
+        if (!WriteImageFile(canvas, dir / name, &error)) {
+            std::cerr << "bench_render: cannot write " << name << ": " << error << "\n";
+            ok = false;
+        }
+    };
+    const tSettings defaults = world.settings;
+    write(WeekChart(8, defaults), "chart-8h.png");
+    write(WeekChart(24, defaults), "chart-24h.png");
+    write(WeekChart(kWeekHours, defaults), "chart-7d.png");
+
+    tSettings linearNet = defaults;
+    linearNet.NetLog = false;
+    linearNet.NetSep = true;
+    linearNet.visNet.fill(true);
+    write(WeekChart(24, linearNet), "chart-24h-net-linear-separate.png");
+    write(WeekChart(kWeekHours, linearNet), "chart-7d-net-linear-separate.png");
+
+    tSettings fixedNet = defaults;
+    fixedNet.NetAuto = false;
+    fixedNet.NetMin = 4;
+    fixedNet.NetMax = 40;
+    fixedNet.ShowOfflineTime = false;
+    write(WeekChart(kWeekHours, fixedNet), "chart-7d-net-fixed.png");
+
+    tSettings styled = defaults;
+    styled.Alpha = 0.5;
+    styled.boldT.fill(false);
+    styled.boldCPU = {true, false, true, false};
+    styled.visCPUFreq = true;
+    styled.IncludeStaticData = true;
+    styled.MemFree = true;
+    styled.Page = 1;
+    styled.visCache = 1;
+    styled.TimeInUTC = true;
+    write(WeekChart(8, styled), "chart-8h-styled.png");
+    write(WeekChart(kWeekHours, styled), "chart-7d-styled.png");
+
+    tSettings wide = defaults;
+    wide.StatsWidth = 1400;
+    wide.THeight = 240;
+    wide.NetHeight = 140;
+    write(WeekChart(kWeekHours, wide), "chart-7d-wide.png");
+
+    // The comparison with rrdtool: ten temperatures and nothing else.
+    tSettings temperatures = defaults;
+    temperatures.visT.fill(1);
+    temperatures.visCPU.fill(false);
+    temperatures.visUser = false;
+    temperatures.visNet.fill(false);
+    temperatures.visDisk.fill(false);
+    temperatures.Page = temperatures.visMem = temperatures.visCache = 0;
+    temperatures.visBat = false;
+    write(WeekChart(kWeekHours, temperatures), "chart-7d-temperatures.png");
+
+    tPictureContext picture = world.PictureContext();
+    tCanvas banner(0, 0, world.fonts);
+    DrawBanner(banner, picture);
+    write(banner, "banner.png");
+    tCanvas light(0, 0, world.fonts);
+    DrawLight(light, picture);
+    write(light, "light.png");
+    write(Chart(), "synthetic.png");
+    if (ok) std::cout << "wrote the pictures of the week into " << dir.string() << "\n";
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--write-week") == 0) {
         return WriteWeek(argv[2]) ? 0 : 1;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--write-pictures") == 0) {
+        return WritePictures(argv[2]) ? 0 : 1;
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

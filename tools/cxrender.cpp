@@ -42,17 +42,31 @@ namespace fs = std::filesystem;
 
 constexpr int kUsageError = 2;
 constexpr const char* kUsage =
-    "usage: cxrender SETTINGS_DIR OUT_DIR [--view live|24h|7d] [--width N]\n"
+    "usage: cxrender SETTINGS_DIR OUT_DIR [--view live|24h|7d] [--width N] [--repeat N]\n"
     "  Draws banner.png, light.png and chart.png (the chosen view, default live)\n"
     "  into OUT_DIR from the settings and history logs in SETTINGS_DIR.\n"
-    "  --width N sets the chart width for this run (480 to 3072).\n";
+    "  --width N sets the chart width for this run (480 to 3072).\n"
+    "  --repeat N then draws and encodes the chart N more times (1 to 100000)\n"
+    "  and prints the milliseconds per chart, as a renderer that stays running\n"
+    "  spends them.\n";
 
 struct tArguments {
     fs::path settingsDir;
     fs::path outDir;
     tStatsItem view = tStatsItem::Live;
     std::optional<int> width;
+    int repeat = 0;
 };
+
+// A whole number from `low` to `high`, or nothing.
+std::optional<int> WholeNumber(std::string_view text, int low, int high) {
+    int value = 0;
+    const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (code != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 // Parses the command line; on a mistake says what was wrong.
 std::optional<tArguments> ParseArguments(int argc, char** argv, std::string& error) {
@@ -60,7 +74,7 @@ std::optional<tArguments> ParseArguments(int argc, char** argv, std::string& err
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--view" || argument == "--width") {
+        if (argument == "--view" || argument == "--width" || argument == "--repeat") {
             if (i + 1 >= argc) {
                 error = std::string(argument) + " needs a value";
                 return std::nullopt;
@@ -77,17 +91,21 @@ std::optional<tArguments> ParseArguments(int argc, char** argv, std::string& err
                     error = "unknown view \"" + std::string(value) + "\" (live, 24h or 7d)";
                     return std::nullopt;
                 }
-            } else {
-                int width = 0;
-                const auto [end, code] =
-                    std::from_chars(value.data(), value.data() + value.size(), width);
-                if (code != std::errc() || end != value.data() + value.size() || width < 480 ||
-                    width > 3072) {
+            } else if (argument == "--width") {
+                arguments.width = WholeNumber(value, 480, 3072);
+                if (!arguments.width) {
                     error = "the width must be a whole number from 480 to 3072, not \"" +
                             std::string(value) + "\"";
                     return std::nullopt;
                 }
-                arguments.width = width;
+            } else {
+                const std::optional<int> repeat = WholeNumber(value, 1, 100000);
+                if (!repeat) {
+                    error = "the repeat count must be a whole number from 1 to 100000, not \"" +
+                            std::string(value) + "\"";
+                    return std::nullopt;
+                }
+                arguments.repeat = *repeat;
             }
         } else if (argument.starts_with("--")) {
             error = "unknown option " + std::string(argument);
@@ -172,6 +190,38 @@ bool WritePicture(const tCanvas& image, const fs::path& file) {
     return false;
 }
 
+// Draws and encodes the chart `count` times more, as a renderer that keeps
+// its fonts and logs does on every tick, and prints the time per chart. Each
+// drawing must come out as the first did.
+bool RepeatChart(tCanvas& chart, const tT& log, const tChartSelection& selection,
+                 tChartContext& context, int count) {
+    using tClock = std::chrono::steady_clock;
+    const std::string first = EncodePng(chart);
+    tClock::duration drawing{};
+    tClock::duration encoding{};
+    std::string encoded;
+    for (int i = 0; i < count; ++i) {
+        const tClock::time_point start = tClock::now();
+        DrawStats(chart, log, selection.endTime, selection.spanHours, context);
+        const tClock::time_point drawn = tClock::now();
+        encoded = EncodePng(chart);
+        drawing += drawn - start;
+        encoding += tClock::now() - drawn;
+    }
+    auto milliseconds = [count](tClock::duration total) {
+        return std::chrono::duration<double, std::milli>(total).count() / count;
+    };
+    std::printf("chart: %d x %d, %zu bytes, %d drawings and encodings, %.3f ms each "
+                "(drawing %.3f ms, PNG encoding %.3f ms)\n",
+                chart.Width(), chart.Height(), encoded.size(), count,
+                milliseconds(drawing + encoding), milliseconds(drawing), milliseconds(encoding));
+    if (encoded != first) {
+        std::cerr << "cxrender: a repeated chart differs from the first\n";
+        return false;
+    }
+    return true;
+}
+
 int Run(const tArguments& arguments) {
     const std::string settingsDir = fs::absolute(arguments.settingsDir).string() + "/";
     // No event log: the settings folder stays untouched.
@@ -240,9 +290,12 @@ int Run(const tArguments& arguments) {
         rs, settings,         messages,    locale, rules, events, PlatformSystemFacts(),
         {}, &histories.log8h, kProgramLine};
     tCanvas chart(0, 0, fonts);
-    DrawStats(chart, LogOf(histories, selection.log), selection.endTime, selection.spanHours,
-              chartContext);
+    const tT& log = LogOf(histories, selection.log);
+    DrawStats(chart, log, selection.endTime, selection.spanHours, chartContext);
     ok = WritePicture(chart, arguments.outDir / "chart.png") && ok;
+    if (arguments.repeat > 0) {
+        ok = RepeatChart(chart, log, selection, chartContext, arguments.repeat) && ok;
+    }
     return ok ? 0 : 1;
 }
 

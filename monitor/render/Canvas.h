@@ -55,6 +55,11 @@ public:
     // Changes the size; the pixels inside both sizes keep their colour, new
     // ones are black. The clipping rectangle is removed.
     void SetSize(int width, int height);
+    // A picture of the given size all in `background`, the clipping rectangle
+    // removed. A row takes the colour only when it is first drawn on or read,
+    // so a tall working picture that is cut to its content later costs only
+    // the rows it used.
+    void Reset(int width, int height, tColour background);
 
     // The drawing tools, changed in place like the properties of a canvas.
     tPen& Pen() { return m_pen; }
@@ -69,7 +74,7 @@ public:
 
     tColour Pixel(int x, int y) const;  // 0 outside the picture
     void SetPixel(int x, int y, tColour colour);
-    const std::vector<tColour>& Pixels() const { return m_pixels; }  // row by row
+    const std::vector<tColour>& Pixels() const;  // row by row
 
     // The corners may come in any order. The outline uses the pen, the inside
     // the brush; with a clear pen the filled area is one pixel narrower and
@@ -104,21 +109,54 @@ public:
     // Copies another picture with its top left corner at (x, y).
     void Draw(int x, int y, const tCanvas& source);
 
+    // Rectangles that all end on one row, collected and then painted as if
+    // filled one after the other in that order, but writing each pixel only
+    // once: a column holds the colour of the last bar that reaches it. Bars
+    // drawn by the hundred over one another (the rates of a long span) cost
+    // no more than the pixels they leave. Other drawing between Begin and End
+    // lies under the bars.
+    void BeginStandingBars(int bottom);  // the bars' rows end before `bottom`
+    // The rectangle (left, top) to (right, bottom) in `colour`, corners in any
+    // order along x; nothing when top >= bottom or left == right.
+    void StandingBar(int left, int top, int right, tColour colour);
+    void EndStandingBars();
+
 private:
     struct tLineState {
         int patternStep = 0;  // position in the dotted pattern
     };
+    // One row of a wide pen's round nib: the columns first..last around its centre.
+    struct tNibRow {
+        int dy = 0;
+        int first = 0;
+        int last = 0;
+    };
     bool Visible(int x, int y) const;
+    // Makes rows up to `end` (left out) real pixels before they are drawn on.
+    void Reach(int end) const {
+        if (end > m_readyRows) Materialise(end);
+    }
+    void Materialise(int end) const;
     void Plot(int x, int y, tColour colour);
     void FillSpan(int y, int x1, int x2, tColour colour);  // x1 up to, not including, x2
+    // Fills a rectangle that already lies inside the clipping rectangle.
+    void FillClipped(const tRect& area, tColour colour);
+    const std::vector<tNibRow>& NibRows();
     void Nib(int x, int y);
     void DrawLine(tPoint from, tPoint to, tLineState& state, bool includeEnd);
+    void DrawThinInside(tPoint from, tPoint to);
     void DrawPath(std::span<const tPoint> points, bool closed);
+    tSizedFont& SizedFont();
     void DrawText(int x, int y, std::string_view text, const tRect& clip);
 
     int m_width = 0;
     int m_height = 0;
-    std::vector<tColour> m_pixels;
+    // Rows [0, m_readyRows) are in m_pixels; the rows below them, up to the
+    // height, are m_background until reached (m_pixels may hold leftovers of
+    // an earlier picture there).
+    mutable std::vector<tColour> m_pixels;
+    mutable int m_readyRows = 0;
+    tColour m_background = 0;
     tRect m_clip;  // always inside the picture
     tPen m_pen;
     tBrush m_brush;
@@ -126,6 +164,23 @@ private:
     tPoint m_position;
     tLineState m_lineState;
     std::shared_ptr<tFontLibrary> m_fonts;
+    // Reused from drawing to drawing, so that drawing allocates nothing once
+    // the picture has been drawn: the nib of the last wide pen, the polygon
+    // crossings of one row, the code points of one text, and the sized face
+    // of the last font with the font it stands for.
+    int m_nibWidth = 0;
+    std::vector<tNibRow> m_nibRows;
+    std::vector<double> m_crossings;
+    std::u32string m_codePoints;
+    tSizedFont* m_sizedFont = nullptr;
+    tFont m_sizedFor;
+    struct tStandingBar {
+        int left, top, right;
+        tColour colour;
+    };
+    int m_barsBottom = 0;
+    std::vector<tStandingBar> m_bars;
+    std::vector<int> m_coveredFrom;  // per column: the top row the later bars cover
 };
 
 }  // namespace cx

@@ -76,19 +76,20 @@ void DrawBorder(tChartPass& pass) {
 void DrawStats(tCanvas& canvas, const tT& log, TDateTime endTime, double spanHours,
                tChartContext& context, tHoverData* hover) {
     if (log.count < 0) return;
-    // The drawing works on its own copy, so the rows stay valid throughout.
-    const tT snapshot = log;
+    // The rows are read in place: nothing the drawing calls changes the log,
+    // and a copy (the whole log, every drawing) would only cost time.
     tSettings& settings = context.settings;
     context.events.WriteEvent("Drawing statistics");
     const int width = std::clamp<int>(settings.StatsWidth, 100, 8192);
     const tChartGeometry geometry =
         MakeChartGeometry(width, endTime, spanHours, context.zoneRules, settings.TimeInUTC);
-    tChartPass pass(canvas, snapshot, context, geometry);
+    tChartPass pass(canvas, log, context, geometry);
 
-    canvas.SetSize(width, kWorkingHeight);
+    // The working picture in the background colour; only the rows that end
+    // up in the picture are ever painted.
+    canvas.Reset(width, kWorkingHeight, settings.cBack);
     canvas.Pen() = {settings.cBorder, tPenStyle::Solid, 1};
     canvas.Brush() = {settings.cBack, tBrushStyle::Solid};
-    canvas.FillRect({0, 0, width, kWorkingHeight});
     pass.UseFont(0);
     pass.y = 2;
     if (settings.TAutoStats) {

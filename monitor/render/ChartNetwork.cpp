@@ -32,10 +32,18 @@ struct tNetScale {
     double min = 0;
     double max = 96;
     bool logarithmic = false;
+    // ln min and ln max - ln min, worked out once for every bar of the plot.
+    double lnMin = 0;
+    double lnRange = 0;
+    void SetLimits(double low, double high) {
+        min = low;
+        max = high;
+        lnMin = std::log(min);
+        lnRange = std::log(max) - lnMin;
+    }
     // The height above the base line of a rate within the limits.
     double Height(double rate, int height) const {
-        if (logarithmic)
-            return (std::log(rate) - std::log(min)) / (std::log(max) - std::log(min)) * height;
+        if (logarithmic) return (std::log(rate) - lnMin) / lnRange * height;
         return (rate - min) * height / (max - min);
     }
 };
@@ -95,8 +103,7 @@ public:
             // A range of zero would put every bar at an infinite height.
             if (max <= min) max = min * 8;
         }
-        scale.min = min;
-        scale.max = max;
+        scale.SetLimits(min, max);
         return scale;
     }
 
@@ -132,7 +139,6 @@ public:
     }
 
     void DrawBars(int j, int plotTop, int height, const tNetScale& scale) {
-        tCanvas& canvas = m_pass.canvas;
         const tT& log = m_pass.log;
         const int right = m_g.width - 44;
         const double pph = m_g.pixelsPerHour;
@@ -140,21 +146,21 @@ public:
         const tColour in = m_settings.colRNet[j];
         const tColour out = m_settings.colSNet[j];
         const int base = plotTop + height + 1;
+        // Bars and gaps all end on the row above `base`: they are collected
+        // and painted at the end of the plot (DrawBarsEnd), each pixel once.
         auto blank = [&](int x1, int y1, int x2, int y2) {
             x1 = std::max(x1, 0);
             x2 = std::max(x2, 0);
             if (x2 <= x1) return;
             // The area an outline-less rectangle fills, but reaching its right
             // edge, so that neighbouring gaps join without a seam.
-            canvas.Brush() = {m_settings.cBack, tBrushStyle::Solid};
-            canvas.FillRect({x1, std::min(y1, y2), x2, std::max(y1, y2) - 1});
+            Fill(x1, std::min(y1, y2), x2, std::max(y1, y2) - 1, m_settings.cBack);
         };
         auto bar = [&](double rate, tColour colour, int xNew, int xOld) {
             rate = std::clamp(rate, scale.min, scale.max);
             const int top = RoundToInt(base - scale.Height(rate, height));
-            canvas.Pen() = {colour, tPenStyle::Solid, 1};
-            canvas.Brush() = {colour, tBrushStyle::Solid};
-            canvas.Rectangle(xNew, top, xOld, base);
+            // A rectangle whose outline has its fill colour: all of it filled.
+            Fill(xNew, std::min(top, base), xOld, std::max(top, base), colour);
         };
         tCounters newer = CountersOf(m_pass.context.rs.sample, j);
         double b = 0;
@@ -187,6 +193,17 @@ public:
             blank(6, plotTop + height + 2, right - CeilPixels(std::max(lastDrawn, 0.0) * pph),
                   plotTop - 1);
         }
+    }
+
+    void DrawBarsBegin(int plotTop, int height) {
+        m_barsBottom = plotTop + height + 1;
+        m_pass.canvas.BeginStandingBars(m_barsBottom);
+    }
+
+    // Paints the bars of the plot and leaves the brush clear.
+    void DrawBarsEnd() {
+        tCanvas& canvas = m_pass.canvas;
+        canvas.EndStandingBars();
         canvas.Brush().style = tBrushStyle::Clear;
     }
 
@@ -228,9 +245,25 @@ public:
     }
 
 private:
+    // The area x1..x2 (either order, x2 left out) by y1..y2 (y2 left out) in
+    // `colour`, as the last drawing so far.
+    void Fill(int x1, int y1, int x2, int y2, tColour colour) {
+        tCanvas& canvas = m_pass.canvas;
+        if (y2 == m_barsBottom) {
+            canvas.StandingBar(x1, y1, x2, colour);
+            return;
+        }
+        // Not standing on the base: drawn in its place among the others.
+        canvas.EndStandingBars();
+        canvas.Brush() = {colour, tBrushStyle::Solid};
+        canvas.FillRect({x1, y1, x2, y2});
+        canvas.BeginStandingBars(m_barsBottom);
+    }
+
     tChartPass& m_pass;
     tSettings& m_settings;
     const tChartGeometry& m_g;
+    int m_barsBottom = 0;
 };
 
 }  // namespace
@@ -261,10 +294,13 @@ void DrawNetworkSection(tChartPass& pass) {
             const int plotTop = pass.BeginPlot(height);
             pass.Guarded("ds38", [&] {
                 plot.DrawGrid(plotTop, height, scale);
+                plot.DrawBarsBegin(plotTop, height);
                 for (int j = k; j <= last; ++j) {
                     if (traffic(j)) plot.DrawBars(j, plotTop, height, scale);
                 }
             });
+            // Painted even when a step failed, as the bars drawn before it were.
+            plot.DrawBarsEnd();
             pass.DrawIcon(kIconNetwork, plotTop, height);
             pass.EndPlot(height);
             for (int j = k; j <= last; ++j) {

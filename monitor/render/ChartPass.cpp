@@ -167,9 +167,23 @@ void DrawSeriesLine(tChartPass& pass, int plotTop, int height, const tScale& sca
     const double range = double(scale.Range());
     tCanvas& canvas = pass.canvas;
     canvas.Pen() = {line.colour, tPenStyle::Solid, 1};
-    std::vector<tPoint> points;
-    for (int offset : {7, 8}) {
-        if (offset == 8 && !line.bold) break;
+    std::vector<tPoint>& points = pass.scratch.points;
+    // The pieces of the first drawing, kept for the bold one, which walks
+    // the same rows to the same points a pixel lower.
+    std::vector<tPoint>& drawn = pass.scratch.drawn;
+    std::vector<size_t>& pieceEnds = pass.scratch.pieceEnds;
+    points.clear();
+    drawn.clear();
+    pieceEnds.clear();
+    auto endPiece = [&] {
+        if (line.bold && !points.empty()) {
+            drawn.insert(drawn.end(), points.begin(), points.end());
+            pieceEnds.push_back(drawn.size());
+        }
+        FlushPiece(canvas, points, line.colour);
+    };
+    {
+        const int offset = 7;
         double smoothed = 0;
         std::optional<double> lastAge;
         for (int k = 0; k <= log.count; ++k) {
@@ -189,7 +203,7 @@ void DrawSeriesLine(tChartPass& pass, int plotTop, int height, const tScale& sca
             }
             if (!value || *value < double(*scale.min) || *value > double(*scale.max) ||
                 g.BeyondSpan(age)) {
-                FlushPiece(canvas, points, line.colour);
+                endPiece();
                 lastAge = age;
                 continue;
             }
@@ -203,7 +217,14 @@ void DrawSeriesLine(tChartPass& pass, int plotTop, int height, const tScale& sca
             points.push_back({x, y});
             lastAge = age;
         }
+        endPiece();
+    }
+    if (!line.bold) return;
+    size_t begin = 0;
+    for (size_t end : pieceEnds) {
+        for (size_t i = begin; i < end; ++i) points.push_back({drawn[i].x, drawn[i].y + 1});
         FlushPiece(canvas, points, line.colour);
+        begin = end;
     }
 }
 

@@ -70,6 +70,11 @@ public:
     int y = 2;  // the top of the next section
     bool axisDrawn = false;
     tHoverData hover;
+    // Point lists reused by every series of the drawing.
+    struct {
+        std::vector<tPoint> points, drawn;
+        std::vector<size_t> pieceEnds;
+    } scratch;
 
     tValueFormatContext Formats() const { return {settings, context.messages, context.locale}; }
     const std::string& Text(std::string_view key) const { return context.messages.Text(key); }

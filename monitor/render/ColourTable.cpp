@@ -114,30 +114,42 @@ uint8_t Nearest(const std::vector<tColour>& palette, tColour colour) {
 
 }  // namespace
 
+tColourLookup::tColourLookup(size_t maxColours) : m_maxColours(maxColours) {
+    if (maxColours == 0 || maxColours > 256) throw std::invalid_argument("colour table size");
+    m_colours.reserve(maxColours);
+}
+
+int tColourLookup::Add(size_t slot, tColour colour) {
+    if (m_colours.size() == m_maxColours) return -1;
+    const auto position = uint8_t(m_colours.size());
+    m_used[slot] = true;
+    m_keys[slot] = colour;
+    m_positions[slot] = position;
+    m_colours.push_back(colour);
+    return position;
+}
+
 bool ExactColourTable(const tCanvas& canvas, size_t maxColours, tIndexedPicture& result) {
     if (maxColours == 0 || maxColours > 256) throw std::invalid_argument("colour table size");
     result = {};
     result.indices.resize(canvas.Pixels().size());
-    std::unordered_map<tColour, uint8_t> lookup;
+    tColourLookup lookup(maxColours);
     tColour last = 0;
-    uint8_t lastIndex = 0;
-    bool haveLast = false;
-    size_t i = 0;
+    int lastIndex = -1;
+    uint8_t* index = result.indices.data();
     for (tColour colour : canvas.Pixels()) {
         // Neighbouring pixels mostly share a colour; skip the table for them.
-        if (!haveLast || colour != last) {
-            auto [entry, added] = lookup.try_emplace(colour, uint8_t(0));
-            if (added) {
-                if (result.palette.size() == maxColours) return false;
-                entry->second = uint8_t(result.palette.size());
-                result.palette.push_back(colour);
+        if (lastIndex < 0 || colour != last) {
+            lastIndex = lookup.Find(colour);
+            if (lastIndex < 0) {
+                result.indices.clear();
+                return false;
             }
             last = colour;
-            lastIndex = entry->second;
-            haveLast = true;
         }
-        result.indices[i++] = lastIndex;
+        *index++ = uint8_t(lastIndex);
     }
+    result.palette = lookup.Colours();
     result.exact = true;
     return true;
 }

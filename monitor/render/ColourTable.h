@@ -1,5 +1,6 @@
 #pragma once
 // Pictures as colour tables and indices, for the palette file formats.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -7,6 +8,35 @@
 #include "monitor/render/Canvas.h"
 
 namespace cx {
+
+// A table of at most 256 colours in order of first appearance, with the
+// position of a colour found by open addressing (no allocation per colour).
+class tColourLookup {
+public:
+    explicit tColourLookup(size_t maxColours = 256);
+    // The colour's position, the colour added at the end when it is new; -1
+    // when it is new and the table is full.
+    int Find(tColour colour) {
+        size_t slot = Hash(colour);
+        while (m_used[slot]) {
+            if (m_keys[slot] == colour) return m_positions[slot];
+            slot = (slot + 1) & (kSlots - 1);
+        }
+        return Add(slot, colour);
+    }
+    const std::vector<tColour>& Colours() const { return m_colours; }
+
+private:
+    static constexpr size_t kSlots = 1024;  // four times the largest table
+    static size_t Hash(tColour colour) { return (colour * 0x9E3779B1u) >> 22; }
+    int Add(size_t slot, tColour colour);
+
+    size_t m_maxColours;
+    std::vector<tColour> m_colours;
+    std::array<tColour, kSlots> m_keys{};
+    std::array<uint8_t, kSlots> m_positions{};
+    std::array<bool, kSlots> m_used{};
+};
 
 struct tIndexedPicture {
     std::vector<tColour> palette;  // at most the number of colours asked for

@@ -84,6 +84,12 @@ std::string FamilyForFontName(std::string_view name) {
 
 std::u32string DecodeUtf8(std::string_view text) {
     std::u32string result;
+    DecodeUtf8(text, result);
+    return result;
+}
+
+void DecodeUtf8(std::string_view text, std::u32string& result) {
+    result.clear();
     result.reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
@@ -117,7 +123,6 @@ std::u32string DecodeUtf8(std::string_view text) {
             ++i;
         }
     }
-    return result;
 }
 
 tSizedFont::tSizedFont(void* library, const std::string& file, int faceIndex, const tFont& font,
@@ -178,6 +183,8 @@ tSizedFont::~tSizedFont() {
 }
 
 const tGlyph& tSizedFont::Glyph(char32_t codePoint) {
+    const bool latin = codePoint < m_latin.size();
+    if (latin && m_latin[codePoint] != nullptr) return *m_latin[codePoint];
     auto found = m_glyphs.find(codePoint);
     if (found != m_glyphs.end()) return found->second;
 
@@ -218,7 +225,9 @@ const tGlyph& tSizedFont::Glyph(char32_t codePoint) {
             }
         }
     }
-    return m_glyphs.emplace(codePoint, std::move(glyph)).first->second;
+    const tGlyph& stored = m_glyphs.emplace(codePoint, std::move(glyph)).first->second;
+    if (latin) m_latin[codePoint] = &stored;
+    return stored;
 }
 
 int tSizedFont::TextWidth(std::u32string_view text) {

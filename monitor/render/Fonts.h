@@ -3,6 +3,7 @@
 // FreeType. A crisp (non-antialiased) font renders in monochrome, so every
 // text pixel carries exactly the font colour and a palette picture stays small.
 #include <cstdint>
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,6 +41,8 @@ std::string FamilyForFontName(std::string_view name);
 // UTF-8 text as code points; a byte that does not start a valid sequence
 // becomes U+FFFD, so broken text still draws and measures.
 std::u32string DecodeUtf8(std::string_view text);
+// The same into `codePoints`, whose storage is reused.
+void DecodeUtf8(std::string_view text, std::u32string& codePoints);
 
 // One rendered glyph: `coverage` holds width x rows values from 0 (background)
 // to 255 (full font colour); crisp glyphs hold only 0 and 255.
@@ -75,6 +78,9 @@ private:
     int m_ascent = 0;
     int m_descent = 0;
     std::unordered_map<char32_t, tGlyph> m_glyphs;
+    // The glyphs of the first 256 code points once rendered, found without a
+    // hash (the map's elements never move).
+    std::array<const tGlyph*, 256> m_latin{};
 };
 
 // FreeType and fontconfig for one renderer: faces are looked up and sized once

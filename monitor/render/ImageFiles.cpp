@@ -7,6 +7,7 @@
 #include <strings.h>
 #include <csetjmp>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -78,6 +79,165 @@ bool RunPng(tPngJob& job) {
     return true;
 }
 
+// --- Palette pictures written straight through zlib: the colour table and
+// the filtered index rows are built in one pass over the pixels, row by row,
+// without libpng's copies of every row. The file is the one libpng writes
+// (signature, IHDR, PLTE, IDAT, IEND) with the same zlib stream, in one IDAT.
+
+void AppendBigEndian(std::string& out, uint32_t value) {
+    const char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    out.append(bytes, 4);
+}
+
+void AppendChunk(std::string& out, const char* type, const void* data, size_t size) {
+    AppendBigEndian(out, uint32_t(size));
+    const size_t typeAt = out.size();
+    out.append(type, 4);
+    if (size > 0) out.append(static_cast<const char*>(data), size);
+    const auto* bytes = reinterpret_cast<const Bytef*>(out.data() + typeAt);
+    AppendBigEndian(out, uint32_t(crc32(0, bytes, uInt(size + 4))));
+}
+
+// The filter every row gets, as libpng chooses it from a single-filter mask:
+// "up" has no row above in a picture one row high and "sub" no pixel to the
+// left in one a pixel wide; both then write the rows unfiltered.
+std::optional<int> SingleFilter(int filters, int width, int height) {
+    if (filters == PNG_FILTER_NONE) return PNG_FILTER_VALUE_NONE;
+    if (filters == PNG_FILTER_UP) return height == 1 ? PNG_FILTER_VALUE_NONE : PNG_FILTER_VALUE_UP;
+    if (filters == PNG_FILTER_SUB) return width == 1 ? PNG_FILTER_VALUE_NONE : PNG_FILTER_VALUE_SUB;
+    return std::nullopt;
+}
+
+class tDeflater {
+public:
+    tDeflater(int level, int strategy) {
+        if (deflateInit2(&m_stream, level, Z_DEFLATED, 15, 8, strategy) != Z_OK) {
+            throw std::runtime_error("PNG encoding failed: zlib does not start");
+        }
+    }
+    ~tDeflater() { deflateEnd(&m_stream); }
+    tDeflater(const tDeflater&) = delete;
+    tDeflater& operator=(const tDeflater&) = delete;
+
+    // Compresses `size` bytes onto the end of `out`; `finish` ends the stream.
+    void Add(const uint8_t* data, size_t size, bool finish, std::string& out) {
+        m_stream.next_in = const_cast<Bytef*>(data);
+        m_stream.avail_in = uInt(size);
+        for (;;) {
+            Bytef buffer[16384];
+            m_stream.next_out = buffer;
+            m_stream.avail_out = sizeof buffer;
+            const int result = deflate(&m_stream, finish ? Z_FINISH : Z_NO_FLUSH);
+            if (result == Z_STREAM_ERROR) throw std::runtime_error("PNG encoding failed: zlib");
+            out.append(reinterpret_cast<const char*>(buffer), sizeof buffer - m_stream.avail_out);
+            if (finish ? result == Z_STREAM_END : m_stream.avail_out != 0) return;
+        }
+    }
+
+private:
+    z_stream m_stream{};
+};
+
+// The table positions of one row of pixels; false when the table overflows.
+// Neighbouring pixels mostly share a colour, to the left or above (whose
+// positions are `above`, absent for the first row): the table is asked only
+// for the others.
+bool IndexRow(const tColour* __restrict row, const uint8_t* __restrict above, int width,
+              tColourLookup& lookup, uint8_t* __restrict indices) {
+    const tColour* rowAbove = row - width;
+    int x = 0;
+    while (x < width) {
+        const tColour colour = row[x];
+        int index = 0;
+        if (above != nullptr && colour == rowAbove[x]) {
+            index = above[x];
+        } else {
+            index = lookup.Find(colour);
+            if (index < 0) return false;
+        }
+        // The run of this colour, its positions written at once.
+        const int start = x;
+        while (++x < width && row[x] == colour) {
+        }
+        std::memset(indices + start, index, size_t(x - start));
+    }
+    return true;
+}
+
+// The "up" filter: each byte less the one above it, sixteen at a time.
+void UpFilter(const uint8_t* __restrict current, const uint8_t* __restrict above, int width,
+              uint8_t* __restrict to) {
+    typedef uint8_t tSixteen __attribute__((vector_size(16)));
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        tSixteen a;
+        tSixteen b;
+        std::memcpy(&a, current + x, sizeof a);
+        std::memcpy(&b, above + x, sizeof b);
+        const tSixteen difference = a - b;
+        std::memcpy(to + x, &difference, sizeof difference);
+    }
+    for (; x < width; ++x) to[x] = uint8_t(current[x] - above[x]);
+}
+
+// False when the picture has more than 256 colours; `output` is then undefined.
+bool EncodePalettePng(const tCanvas& canvas, int level, int strategy, int filter,
+                      std::string& output) {
+    const int width = canvas.Width();
+    const int height = canvas.Height();
+    static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    output.assign(reinterpret_cast<const char*>(kSignature), sizeof kSignature);
+    unsigned char header[13] = {};
+    for (int i = 0; i < 4; ++i) {
+        header[i] = uint8_t(uint32_t(width) >> (24 - 8 * i));
+        header[4 + i] = uint8_t(uint32_t(height) >> (24 - 8 * i));
+    }
+    header[8] = 8;  // bits per index
+    header[9] = PNG_COLOR_TYPE_PALETTE;
+    AppendChunk(output, "IHDR", header, sizeof header);
+
+    // The table is complete only after the last row, but PLTE comes before
+    // IDAT: the compressed rows wait in their own string.
+    std::string compressed;
+    tDeflater deflater(level, strategy);
+    tColourLookup lookup;
+    std::vector<uint8_t> rows(3 * size_t(width) + 1);
+    uint8_t* above = rows.data();            // the indices of the row above
+    uint8_t* current = above + width;        // this row's indices
+    uint8_t* const filtered = current + width;  // the filter byte, then the filtered row
+    const tColour* pixels = canvas.Pixels().data();
+    for (int y = 0; y < height; ++y) {
+        if (!IndexRow(pixels + ptrdiff_t(y) * width, y > 0 ? above : nullptr, width, lookup,
+                      current)) {
+            return false;
+        }
+        filtered[0] = uint8_t(filter);
+        uint8_t* to = filtered + 1;
+        if (filter == PNG_FILTER_VALUE_UP && y > 0) {
+            UpFilter(current, above, width, to);
+        } else if (filter == PNG_FILTER_VALUE_UP || filter == PNG_FILTER_VALUE_NONE) {
+            std::memcpy(to, current, size_t(width));
+        } else {
+            to[0] = current[0];
+            for (int x = 1; x < width; ++x) to[x] = uint8_t(current[x] - current[x - 1]);
+        }
+        deflater.Add(filtered, size_t(width) + 1, y + 1 == height, compressed);
+        std::swap(above, current);
+    }
+
+    unsigned char palette[3 * 256];
+    size_t size = 0;
+    for (tColour colour : lookup.Colours()) {
+        palette[size++] = RedOf(colour);
+        palette[size++] = GreenOf(colour);
+        palette[size++] = BlueOf(colour);
+    }
+    AppendChunk(output, "PLTE", palette, size);
+    AppendChunk(output, "IDAT", compressed.data(), compressed.size());
+    AppendChunk(output, "IEND", nullptr, 0);
+    return true;
+}
+
 void CheckSize(const tCanvas& canvas) {
     if (canvas.Width() <= 0 || canvas.Height() <= 0) {
         throw std::runtime_error("the picture is empty");
@@ -117,9 +277,16 @@ std::string EncodePng(const tCanvas& canvas, const tPngOptions& options) {
     job.level = options.level;
     job.output = &output;
 
+    const std::optional<int> filter =
+        SingleFilter(options.paletteFilters, job.width, job.height);
+    if (options.allowPalette && filter &&
+        EncodePalettePng(canvas, options.level, options.paletteStrategy, *filter, output)) {
+        return output;
+    }
+    output.clear();  // what a picture of too many colours left there
     tIndexedPicture indexed;
     std::vector<png_byte> bytes;
-    if (options.allowPalette && ExactColourTable(canvas, 256, indexed)) {
+    if (options.allowPalette && !filter && ExactColourTable(canvas, 256, indexed)) {
         job.colourType = PNG_COLOR_TYPE_PALETTE;
         job.strategy = options.paletteStrategy;
         job.filters = options.paletteFilters;
